@@ -1,0 +1,1 @@
+set(PLATFORM_CORE_SOURCES core_stub.cpp)

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/framework/control.h"
+#include "engine/framework/window.h"
+
+// Drives the real widgets with real input events, for tests under QT_QPA_PLATFORM=offscreen.
+// Declared without Qt so that tests of program code need no Qt headers.
+namespace fw::testing {
+
+// A left click in the middle of the control.
+void click(Control& control);
+// A press at a point of the control (control coordinates).
+void pressAt(Control& control, int x, int y);
+// A press on the window's background at content coordinates.
+void pressOnBackground(Window& window, int x, int y);
+// Focuses the field, selects all and types the text (an empty text clears the field).
+void typeInto(Control& field, const std::string& text);
+// Chooses a row of a pop-up as the user does (opening it and picking the row).
+void chooseRow(Control& popup, int row);
+// A key sequence such as "Return", "Escape", "Tab", "Ctrl+Q", "Ctrl+?" sent to the window.
+void pressKeys(Window& window, const std::string& keys);
+// A drop of these text/uri-list lines (or, with plainText, of plain text) on the window.
+void dropUris(Window& window, const std::vector<std::string>& uris);
+void dropPlainText(Window& window, const std::string& text);
+// Closes the window as its title bar's close button does.
+void closeFromTitleBar(Window& window);
+// Chooses a menu item by name, as the user does: the enabling pass first, then the handler.
+// Returns false when the item was disabled.
+bool chooseMenuItem(const std::string& itemName);
+// Runs the enabling pass for the active window and tells whether the item is enabled.
+bool menuItemEnabled(const std::string& itemName);
+// The window that has the focus (or was shown last); nullptr when none.
+Window* activeWindow();
+// The control that has the keyboard focus; nullptr when none.
+Control* focusedControl(Window& window);
+// Whether the control lies wholly inside the window's content area at its current size.
+bool wholeInView(const Control& control, const Window& window);
+// Writes a picture of the window (its content, menu bar included) to a PNG file.
+bool grabToFile(Window& window, const std::string& path);
+// Processes events until the condition holds or the timeout passes; returns the condition.
+bool waitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds timeout = std::chrono::seconds(20));
+void processEvents();
+
+}  // namespace fw::testing
