@@ -27,6 +27,9 @@ namespace fw {
 // Empty when n is out of range.
 [[nodiscard]] std::string NthField(const std::string& text, const std::string& separator,
                                    std::int64_t n);
+// Truncation toward zero; NaN and values outside the target's range give its most negative value.
+[[nodiscard]] std::int64_t truncToInt64(double value);
+[[nodiscard]] std::int32_t truncToInt32(double value);
 // Valid UTF-8 from arbitrary bytes (invalid sequences become U+FFFD).
 [[nodiscard]] std::string sanitizedUtf8(const std::string& bytes);
 

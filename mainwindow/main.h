@@ -1,0 +1,158 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/framework/controls.h"
+#include "engine/framework/dragitem.h"
+#include "engine/framework/folderitem.h"
+#include "engine/framework/menuitem.h"
+#include "engine/framework/window.h"
+#include "engine/threadresize.h"
+
+// The program's one settings window.
+class Main : public fw::Window {
+public:
+    // The radio buttons of the control array RBType.
+    class RBType : public fw::RadioButton {
+    public:
+        explicit RBType(std::int64_t index);
+        [[nodiscard]] std::string ClassName() const override { return "Main.RBType"; }
+    };
+
+    // The window's worker object, kept in its list of controls.
+    class _wrapper_internalthread : public threadResize, public fw::PaneChild {
+    public:
+        _wrapper_internalthread();
+        void Constructor() {}
+        [[nodiscard]] std::string ClassName() const override {
+            return "Main._wrapper_internalthread";
+        }
+
+        void SetWindow(const std::shared_ptr<fw::Window>& window) override;
+        [[nodiscard]] std::shared_ptr<fw::Window> Window() const override;
+        [[nodiscard]] std::int64_t PaneIndex() const override { return Index; }
+        void SetIndex(std::int64_t index) override { Index = index; }
+
+        std::int64_t Index = 0;
+        std::weak_ptr<fw::Window> ownerWindow;
+
+    protected:
+        // The stop check reaches the window's stop flag through the accessor Main.
+        [[nodiscard]] bool stopRequested() override;
+        void clearStopRequest() override;
+        // The progress handler: applies each message to the main window.
+        void Event_UserInterfaceUpdate(const std::vector<fw::Dictionary>& data) override;
+    };
+
+    Main();
+    ~Main() override;
+
+    [[nodiscard]] std::string ClassName() const override { return "Main.Main"; }
+    // Registers "Main.Main", "Main.RBType" and "Main._wrapper_internalthread".
+    static void registerClasses();
+
+    // Set-up events.
+    void Layout() override;
+    void CreateControls() override;
+    virtual void CreateControls0();
+    virtual void CreateControls1();
+
+    // Control accessors: the control registered under the name, cast to its class.
+    [[nodiscard]] fw::GroupBox* GroupBox1() const;
+    [[nodiscard]] fw::Label* StaticText1() const;
+    [[nodiscard]] fw::TextField* EFPSize() const;
+    [[nodiscard]] fw::Label* StaticText3() const;
+    [[nodiscard]] fw::PopupMenu* PMPType() const;
+    [[nodiscard]] fw::TextField* EFIWidth() const;
+    [[nodiscard]] fw::PopupMenu* PMIWidth() const;
+    [[nodiscard]] fw::Label* StaticText4() const;
+    [[nodiscard]] fw::TextField* EFIHeight() const;
+    [[nodiscard]] fw::PopupMenu* PMIHeight() const;
+    [[nodiscard]] fw::Label* StaticText6() const;
+    [[nodiscard]] fw::TextField* EFBWidth() const;
+    [[nodiscard]] fw::Label* StaticText7() const;
+    [[nodiscard]] fw::TextField* EFBHeight() const;
+    [[nodiscard]] fw::RadioButton* RBType(std::int64_t index) const;
+    [[nodiscard]] fw::GroupBox* GroupBox2() const;
+    [[nodiscard]] fw::CheckBox* CBIncrease() const;
+    [[nodiscard]] fw::Label* STJPEGQuality() const;
+    [[nodiscard]] fw::PopupMenu* PMQuality() const;
+    [[nodiscard]] fw::Slider* SLQuality() const;
+    [[nodiscard]] fw::Label* STQuality() const;
+    [[nodiscard]] fw::CheckBox* CBName() const;
+    [[nodiscard]] fw::CheckBox* CBDos() const;
+    [[nodiscard]] fw::Label* StaticText51() const;
+    [[nodiscard]] fw::PopupMenu* PMExportFormat() const;
+    [[nodiscard]] fw::Label* StaticText2() const;
+    [[nodiscard]] fw::Label* STFolder() const;
+    [[nodiscard]] fw::PushButton* PBSelect() const;
+    [[nodiscard]] fw::PushButton* PBGo() const;
+    [[nodiscard]] fw::ProgressBar* PB() const;
+    [[nodiscard]] threadResize* internalthread() const;
+    [[nodiscard]] fw::Label* STStatus() const;
+    [[nodiscard]] fw::DisclosureTriangle* DTSettings() const;
+    [[nodiscard]] fw::Separator* Separator1() const;
+
+    // Settings rules.
+    virtual void EFPSize_TextChange(fw::TextField& sender);
+    virtual void EFIWidth_TextChange(fw::TextField& sender);
+    virtual void EFIHeight_TextChange(fw::TextField& sender);
+    virtual void EFBWidth_TextChange(fw::TextField& sender);
+    virtual void EFBHeight_TextChange(fw::TextField& sender);
+    virtual void RBType_Action(fw::RadioButton& sender);
+    virtual void PMQuality_Change(fw::PopupMenu& sender);
+    virtual void SLQuality_ValueChanged(fw::Slider& sender);
+    virtual void CBName_Action(fw::CheckBox& sender);
+    virtual void PMExportFormat_Change(fw::PopupMenu& sender);
+    // Source folder choice.
+    virtual void PBSelect_Action(fw::PushButton& sender);
+    // Run control.
+    virtual void PBGo_Action(fw::PushButton& sender);
+    virtual void DTSettings_Action(fw::DisclosureTriangle& sender);
+
+    // Menu-item accessors: the node of that name in the window's menu bar.
+    [[nodiscard]] std::shared_ptr<fw::MenuItem> UntitledMenu0() const;
+    [[nodiscard]] std::shared_ptr<fw::AppleMenuItem> AppleCredits() const;
+    [[nodiscard]] std::shared_ptr<fw::MenuItem> HelpHelp() const;
+    [[nodiscard]] std::shared_ptr<fw::MenuItem> UntitledMenu1() const;
+    [[nodiscard]] std::shared_ptr<fw::MenuItem> EditClear() const;
+    [[nodiscard]] std::shared_ptr<fw::MenuItem> EditPaste() const;
+    [[nodiscard]] std::shared_ptr<fw::MenuItem> EditCopy() const;
+    [[nodiscard]] std::shared_ptr<fw::MenuItem> EditCut() const;
+    [[nodiscard]] std::shared_ptr<fw::MenuItem> EditUndo() const;
+    [[nodiscard]] std::shared_ptr<fw::MenuItem> UntitledMenu3() const;
+    [[nodiscard]] std::shared_ptr<fw::QuitMenuItem> FileQuit() const;
+
+    void AddMenuHandlers(fw::Window& window) override;
+    void Event_Close() override;
+    void Event_DropObject(fw::DragItem& item, std::int64_t action) override;
+    void Event_EnableMenuItems() override;
+    void Event_Open() override;
+    virtual bool AppleCredits_Action();
+    virtual bool HelpHelp_Action();
+
+    virtual void enablego();
+    virtual void checkcontrol();
+    virtual void savepref();
+    virtual void checksettingsdisclosure();
+    virtual void loadpref();
+
+    // The source folder of the next batch; nil until the first choice.
+    fw::FolderItemPtr f;
+    // The stop request of the running batch.
+    std::atomic<bool> endthread{false};
+
+private:
+    template <typename T>
+    [[nodiscard]] T* control(const char* name) const;
+};
+
+namespace the {
+// The open main window, or a new one built and opened. Looking up the open window is safe on any
+// thread; building one is not.
+std::shared_ptr<::Main> Main();
+}  // namespace the
