@@ -1,1 +1,233 @@
-// placeholder
+#include "engine/threadresize.h"
+
+#include <exception>
+#include <memory>
+#include <utility>
+
+#include "engine/foldersuffix.h"
+#include "engine/framework/classregistry.h"
+#include "engine/framework/exceptions.h"
+#include "engine/framework/picture.h"
+#include "engine/framework/specialfolder.h"
+#include "engine/framework/system.h"
+#include "engine/framework/text.h"
+#include "engine/outputfoldername.h"
+#include "engine/pixelsize.h"
+#include "engine/targetsize.h"
+#include "engine/uniquename.h"
+#include "strings/loc.h"
+
+namespace {
+
+// Replacing the output folder's place must never remove the source folder or a folder that holds
+// it (an empty suffix, a name that already ends with the suffix, or a desktop that holds the
+// source can all name such a place).
+void refuseSourcePlace(const fw::FolderItem& place, const fw::FolderItemPtr& source) {
+    if (place.samePlaceAs(*source))
+        throw fw::RuntimeException("The output folder \"" + place.Name() +
+                                   "\" would replace the source folder itself");
+    for (fw::FolderItemPtr holder = source->Parent(); holder; holder = holder->Parent()) {
+        if (place.samePlaceAs(*holder))
+            throw fw::RuntimeException("The output folder \"" + place.Name() +
+                                       "\" would replace a folder that holds the source folder");
+    }
+}
+
+// The entry at index i, which must exist: an entry that vanished since it was counted fails the
+// run like any other lookup failure.
+fw::FolderItemPtr entryAt(const fw::FolderItem& folder, std::int64_t i) {
+    fw::FolderItemPtr entry = folder.ChildAt(i, true);
+    if (!entry)
+        throw fw::NilObjectException("Entry " + fw::Str(i + 1) + " of the folder is gone");
+    return entry;
+}
+
+template <typename T>
+fw::PropertyInfo property(const char* name, fw::PropertyType type, T threadResize::*member) {
+    return {name, type, [member](fw::Object& object, const fw::PropertyValue& value) {
+                dynamic_cast<threadResize&>(object).*member = std::get<T>(value);
+            }};
+}
+
+}  // namespace
+
+threadResize::threadResize() = default;
+
+// A run still going would use this object's members and overrides while it is destroyed.
+threadResize::~threadResize() {
+    wait();
+}
+
+void threadResize::registerClass() {
+    using fw::PropertyType;
+    fw::ClassInfo info;
+    info.name = "threadResize";
+    info.base = "Thread";
+    info.properties = {
+        property("pictureType", PropertyType::Integer, &threadResize::pictureType),
+        property("proportionalMode", PropertyType::Integer, &threadResize::proportionalMode),
+        property("bigger", PropertyType::Boolean, &threadResize::bigger),
+        property("resizeType", PropertyType::Integer, &threadResize::resizeType),
+        property("proportionalSize", PropertyType::Integer, &threadResize::proportionalSize),
+        property("boxWidth", PropertyType::Integer, &threadResize::boxWidth),
+        property("boxHeight", PropertyType::Integer, &threadResize::boxHeight),
+        property("independentHeight", PropertyType::Integer, &threadResize::independentHeight),
+        property("independentWidth", PropertyType::Integer, &threadResize::independentWidth),
+        property("independentWidthMode", PropertyType::Integer,
+                 &threadResize::independentWidthMode),
+        property("independentHeightMode", PropertyType::Integer,
+                 &threadResize::independentHeightMode),
+        property("jpegQuality", PropertyType::Integer, &threadResize::jpegQuality),
+        property("nameWeb", PropertyType::Boolean, &threadResize::nameWeb),
+        property("nameDOS", PropertyType::Boolean, &threadResize::nameDOS),
+    };
+    info.events = {"Run", "UserInterfaceUpdate"};
+    fw::ClassRegistry::registerClass(std::move(info));
+}
+
+void threadResize::Event_Run() {
+    std::string failure;
+    try {
+        // A stop request left over from an earlier batch must not end this one after its first
+        // picture.
+        clearStopRequest();
+        runBatch();
+        return;
+    } catch (const std::exception& e) {
+        failure = e.what();
+    } catch (...) {
+        failure = "Unknown error";
+    }
+    // The window needs an end to return to idle; the pictures saved so far stay.
+    fw::Beep();
+    post("Error", failure);
+}
+
+void threadResize::runBatch() {
+    if (!dir)
+        throw fw::NilObjectException("No source folder");
+
+    // Export format.
+    std::string extension = "jpg";
+    std::int64_t format = fw::Picture::FormatJPEG;
+    if (pictureType == 1) {
+        extension = "png";
+        format = fw::Picture::FormatPNG;
+    }
+
+    const std::string suffix = foldersuffix(*this);
+    const std::string name = outputfoldername(dir->Name(), suffix);
+    const fw::FolderItemPtr out = makeOutputFolder(name);
+
+    PixelSize size;  // carried from one picture to the next
+    for (std::int64_t i = 0;; ++i) {
+        // The count is read again in every pass: entries added or removed move the bound.
+        if (dir->Count() - 1 < i)
+            break;
+        post("Status",
+             fw::ReplaceAll(fw::ReplaceAll(loc::theadprocessing(""), "<0>", fw::Str(i + 1)), "<1>",
+                            fw::Str(dir->Count())));
+
+        // Every entry is tried; what does not open as a picture is skipped.
+        const fw::PicturePtr src = fw::Picture::Open(dir->ChildAt(i, true));
+        if (!src)
+            continue;
+
+        const std::int64_t W = src->Width();
+        const std::int64_t H = src->Height();
+        size = targetsize(*this, W, H, size);
+
+        auto target = std::make_unique<fw::Picture>(size.width, size.height, 32);
+        const auto targetWidth = static_cast<double>(target->Width());
+        const auto targetHeight = static_cast<double>(target->Height());
+        const auto sourceWidth = static_cast<double>(W);
+        const auto sourceHeight = static_cast<double>(H);
+        target->Graphics().DrawPicture(*src, 0, 0, targetWidth, targetHeight, 0, 0, sourceWidth,
+                                       sourceHeight);
+        fw::Picture* targetMask = target->Mask(true);
+        fw::Picture* sourceMask = src->Mask(true);
+        targetMask->Graphics().DrawPicture(*sourceMask, 0, 0, targetWidth, targetHeight, 0, 0,
+                                           sourceWidth, sourceHeight);
+
+        std::string base = setname(out, entryAt(*dir, i)->Name());
+        base = uniquename(out, base, extension);
+        target->Save(out->Child(base + "." + extension, true), format, jpegQuality);
+
+        post("NbDone", std::int64_t{i + 1});
+        if (stopRequested()) {
+            clearStopRequest();
+            break;
+        }
+    }
+
+    fw::Beep();
+    post("Done", true);
+}
+
+fw::FolderItemPtr threadResize::makeOutputFolder(const std::string& name) {
+    const fw::FolderItemPtr parent = dir->Parent();
+    if (!parent)
+        throw fw::NilObjectException("The source folder has no parent folder");
+
+    fw::FolderItemPtr out = parent->Child(name, true);
+    refuseSourcePlace(*out, dir);
+    if (!out->Locked()) {
+        if (out->Exists()) {
+            out->Delete();
+            out = dir->Parent()->Child(name, true);
+        }
+        out->CreateAsFolder();
+        return out;
+    }
+
+    const fw::FolderItemPtr desktop = fw::SpecialFolder::Desktop();
+    out = desktop->Child(name, true);
+    refuseSourcePlace(*out, dir);
+    if (out->Exists()) {
+        out->Delete();
+        out = desktop->Child(name, true);
+    }
+    out->CreateAsFolder();
+    return out;
+}
+
+std::string threadResize::setname(const fw::FolderItemPtr& /*folder*/, const std::string& name) {
+    using namespace fw;
+    std::string result = name;
+
+    // Only the last extension goes; a name without "." stays whole.
+    const std::int64_t fields = CountFields(result, ".");
+    if (fields > 1)
+        result = Left(result, Len(result) - Len(NthField(result, ".", fields)) - 1);
+    if (!nameWeb)
+        return result;
+
+    result = ReplaceAll(Lowercase(result), " ", "_");
+    std::string web;
+    const std::int64_t length = Len(result);
+    for (std::int64_t i = 1; i <= length; ++i) {
+        const std::string c = Mid(result, i, 1);
+        const std::int64_t code = Asc(c);
+        const bool letter = code >= Asc("a") && code <= Asc("z");
+        const bool digit = code >= Asc("0") && code <= Asc("9");
+        if (letter || digit || c == "_" || c == "." || c == "%")
+            web += c;
+    }
+    if (nameDOS)
+        web = Left(web, 8);
+    return web;
+}
+
+void threadResize::Event_UserInterfaceUpdate(const std::vector<fw::Dictionary>& /*data*/) {}
+
+bool threadResize::stopRequested() {
+    return m_stop.load();
+}
+
+void threadResize::clearStopRequest() {
+    m_stop.store(false);
+}
+
+void threadResize::post(const std::string& key, fw::Variant value) {
+    AddUserInterfaceUpdate({fw::Pair{key, std::move(value)}});
+}

@@ -11,7 +11,8 @@
 #include "engine/framework/thread.h"
 
 // The batch worker: one run turns the source folder dir into an output folder of resized
-// pictures, reporting through the user-interface update queue.
+// pictures, reporting through the user-interface update queue. Its last message is "Done", or
+// "Error" (with the failure's text) when the run failed.
 class threadResize : public fw::Thread, public fw::Object {
 public:
     threadResize();
@@ -55,6 +56,11 @@ protected:
     virtual void clearStopRequest();
 
 private:
+    // The batch itself; every failure leaves it as an exception, which Event_Run reports.
+    void runBatch();
+    // Makes the output folder named name beside the source folder (on the desktop when that place
+    // is locked), replacing an item of that name.
+    [[nodiscard]] fw::FolderItemPtr makeOutputFolder(const std::string& name);
     void post(const std::string& key, fw::Variant value);
     std::atomic<bool> m_stop{false};
 };

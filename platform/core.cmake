@@ -1,1 +1,12 @@
-set(PLATFORM_CORE_SOURCES core_stub.cpp)
+set(PLATFORM_CORE_SOURCES
+    binarystream.cpp
+    eventloop.cpp
+    folderitem.cpp
+    specialfolder.cpp
+    system.cpp
+    text.cpp
+    thread.cpp
+    trash.cpp
+    trash.h
+    utf8.h
+)

@@ -46,5 +46,8 @@ bool grabToFile(Window& window, const std::string& path);
 bool waitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(20));
 void processEvents();
+// Forgets an earlier quit or unhandled exception, so that the next RuntimeRun starts clean and
+// RuntimeExitCode reads 0 again.
+void resetRuntime();
 
 }  // namespace fw::testing

@@ -1,1 +1,27 @@
-set(PLATFORM_UI_SOURCES testing.h)
+set(PLATFORM_UI_SOURCES
+    application.cpp
+    checkbox.cpp
+    control.cpp
+    controlimpl.h
+    disclosuretriangle.cpp
+    groupbox.cpp
+    htmlviewer.cpp
+    label.cpp
+    menuimpl.h
+    menuitem.cpp
+    popupmenu.cpp
+    progressbar.cpp
+    pushbutton.cpp
+    radiobutton.cpp
+    runtimestate.h
+    selectfolderdialog.cpp
+    separator.cpp
+    slider.cpp
+    testing.cpp
+    testing.h
+    textfield.cpp
+    uisupport.cpp
+    uisupport.h
+    window.cpp
+    windowimpl.h
+)

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/framework/classregistry.h"
 #include "engine/framework/object.h"
 
 namespace fw {
 
+class Control;
 class DragItem;
 class MenuBar;
 
@@ -67,6 +69,10 @@ public:
     void setHasCloseButton(bool v);
     void setHasMaximizeButton(bool v);
     void setHasMinimizeButton(bool v);
+    // Block values that carry no behaviour here (window kind, placement, ...) are kept as they
+    // were set, so that they can be read back.
+    void setStoredProperty(const std::string& name, const PropertyValue& value);
+    [[nodiscard]] const PropertyValue* storedProperty(const std::string& name) const;
 
     [[nodiscard]] std::shared_ptr<fw::MenuBar> MenuBar() const;
     void setMenuBar(const std::shared_ptr<fw::MenuBar>& bar);
@@ -80,6 +86,9 @@ public:
     void AcceptFileDrop(const std::string& fileType);
     // Binds a handler to the menu item of that name while this window is active.
     void AddMenuHandler(const std::string& itemName, std::function<bool()> handler);
+    // Binds the control's own handler of that item (an HTML viewer's Edit commands); in each
+    // enabling pass the control also enables the item while it can serve it.
+    void AddMenuHandler(const std::string& itemName, Control& control);
 
     struct Impl;
     [[nodiscard]] Impl& impl() const { return *d; }

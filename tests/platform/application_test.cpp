@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/framework/application.h"
+#include "engine/framework/classregistry.h"
+#include "engine/framework/controls.h"
+#include "engine/framework/exceptions.h"
+#include "uitestwindow.h"
+
+namespace {
+
+class RecordingApp : public fw::Application {
+public:
+    [[nodiscard]] std::string ClassName() const override { return "Test.App"; }
+    void Event_Open() override { log.push_back("Open"); }
+    std::vector<std::string> log;
+};
+
+// Runs code from inside the event loop once it runs.
+void soon(std::function<void()> code) {
+    QTimer::singleShot(0, QCoreApplication::instance(), std::move(code));
+}
+
+class Runtime : public ::testing::Test {
+protected:
+    void TearDown() override {
+        fw::RuntimeRegisterAppObject(previous);
+        fw::platform::resetRuntimeForTests();
+    }
+    std::shared_ptr<fw::Application> previous = fw::RuntimeAppObject();
+};
+
+TEST_F(Runtime, VersionDataAndEventQueryFromTheRegistry) {
+    fw::ClassRegistry::registerClass({"Test.App", "Application", {}, {"Open", "OpenDocument"}});
+    RecordingApp app;
+    app._x_SetVersionData(1, 7, 0, 0, 3, "1.7.0", "1.7.0", "1.7.0");
+    EXPECT_EQ(app.MajorVersion(), 1);
+    EXPECT_EQ(app.MinorVersion(), 7);
+    EXPECT_EQ(app.BugVersion(), 0);
+    EXPECT_EQ(app.NonReleaseVersion(), 0);
+    EXPECT_EQ(app.StageCode(), 3);
+    EXPECT_EQ(app.LongVersion(), "1.7.0");
+    EXPECT_EQ(app.ShortVersion(), "1.7.0");
+    EXPECT_EQ(app.PackageInfo(), "1.7.0");
+    EXPECT_TRUE(app.IsEventImplemented("open"));
+    EXPECT_TRUE(app.IsEventImplemented("OpenDocument"));
+    EXPECT_FALSE(app.IsEventImplemented("Close"));
+}
+
+TEST_F(Runtime, LateStartupRunsAtOnceAndOpenComesFromTheLoop) {
+    auto app = std::make_shared<RecordingApp>();
+    fw::RuntimeRegisterAppObject(app);
+    fw::RunFrameworkInitialization([&] { app->log.push_back("late"); });
+    EXPECT_EQ(app->log, (std::vector<std::string>{"late"}));
+    soon([] { fw::Quit(3); });
+    EXPECT_EQ(fw::RuntimeRun(), 3);
+    EXPECT_EQ(app->log, (std::vector<std::string>{"late", "Open"}));
+    EXPECT_EQ(fw::RuntimeExitCode(), 3);
+}
+
+TEST_F(Runtime, AnExceptionEscapingAHandlerIsReportedAndEndsTheLoop) {
+    OpenedWindow w([](TestWindow& win) {
+        win.onCreate = [](TestWindow& self) {
+            auto go = self.add<fw::PushButton>("PBGo", 10, 10, 84, 20);
+            go->Action.addHandler(
+                [](fw::PushButton&) { throw fw::NilObjectException("no folder"); });
+        };
+    });
+    auto* go = dynamic_cast<fw::PushButton*>(w->ControlByName("PBGo"));
+    ::testing::internal::CaptureStderr();
+    soon([go] { fw::testing::click(*go); });
+    const int code = fw::RuntimeRun();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(fw::RuntimeExitCode(), 1);
+    EXPECT_NE(err.find("vimbel: unhandled exception: no folder"), std::string::npos) << err;
+}
+
+TEST_F(Runtime, AQuitBeforeTheLoopMakesItReturnAtOnce) {
+    OpenedWindow w([](TestWindow&) {});
+    fw::Quit(0);
+    EXPECT_FALSE(w->isOpen());
+    EXPECT_EQ(fw::RuntimeRun(), 0);
+}
+
+}  // namespace
