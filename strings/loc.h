@@ -2,9 +2,9 @@
 
 #include <string>
 
-// The program's user-visible texts, one accessor per key. Each asks the framework's localised-string
-// lookup with the key, the English text and the language, and returns its answer unchanged.
-// Callable from any thread.
+// The program's user-visible texts, one accessor per key. Each asks the framework's
+// localised-string lookup with the key, the English text and the language, and returns its answer
+// unchanged. Callable from any thread.
 namespace loc {
 
 [[nodiscard]] std::string sizewanted(const std::string& lang);

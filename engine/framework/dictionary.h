@@ -24,13 +24,15 @@ public:
 
     [[nodiscard]] bool HasKey(const std::string& key) const {
         for (const auto& p : m_pairs)
-            if (p.key == key) return true;
+            if (p.key == key)
+                return true;
         return false;
     }
     // The value of the key; std::monostate when absent.
     [[nodiscard]] Variant Value(const std::string& key) const {
         for (const auto& p : m_pairs)
-            if (p.key == key) return p.value;
+            if (p.key == key)
+                return p.value;
         return {};
     }
     void setValue(const std::string& key, Variant value) {

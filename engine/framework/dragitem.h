@@ -27,7 +27,8 @@ public:
         return m_pos < m_entries.size() ? m_entries[m_pos].text : std::string();
     }
     bool NextItem() {
-        if (m_pos + 1 >= m_entries.size()) return false;
+        if (m_pos + 1 >= m_entries.size())
+            return false;
         ++m_pos;
         return true;
     }

@@ -19,10 +19,12 @@ public:
     [[nodiscard]] bool hasHandlers() const { return !m_handlers.empty(); }
     R raise(Args... args) const {
         if constexpr (std::is_void_v<R>) {
-            for (const auto& h : std::vector<Handler>(m_handlers)) h(args...);
+            for (const auto& h : std::vector<Handler>(m_handlers))
+                h(args...);
         } else {
             R result{};
-            for (const auto& h : std::vector<Handler>(m_handlers)) result = h(args...);
+            for (const auto& h : std::vector<Handler>(m_handlers))
+                result = h(args...);
             return result;
         }
     }

@@ -16,7 +16,8 @@ namespace fw {
 // The first count characters; empty for a count below 1.
 [[nodiscard]] std::string Left(const std::string& text, std::int64_t count);
 // length characters from start (1-based); a negative length means "to the end".
-[[nodiscard]] std::string Mid(const std::string& text, std::int64_t start, std::int64_t length = -1);
+[[nodiscard]] std::string Mid(const std::string& text, std::int64_t start,
+                              std::int64_t length = -1);
 // Code point of the first character, 0 for the empty text.
 [[nodiscard]] std::int64_t Asc(const std::string& text);
 [[nodiscard]] std::string Lowercase(const std::string& text);

@@ -37,7 +37,8 @@ const std::vector<Entry>& table() {
 }
 
 TEST(StringTable, EnglishTextsByteForByte) {
-    for (const auto& e : table()) EXPECT_EQ(e.fn(""), e.english) << e.key;
+    for (const auto& e : table())
+        EXPECT_EQ(e.fn(""), e.english) << e.key;
 }
 
 TEST(StringTable, ItemListsAreCrJoinedWithoutOuterSeparators) {
@@ -46,8 +47,9 @@ TEST(StringTable, ItemListsAreCrJoinedWithoutOuterSeparators) {
         std::size_t bytes;
         long crs;
     };
-    for (const List& l : {List{loc::sizewantedmenu(""), 69, 4}, List{loc::menuindependant(""), 14, 1},
-                          List{loc::jpegqualitymenu(""), 52, 4}}) {
+    for (const List& l :
+         {List{loc::sizewantedmenu(""), 69, 4}, List{loc::menuindependant(""), 14, 1},
+          List{loc::jpegqualitymenu(""), 52, 4}}) {
         EXPECT_EQ(l.text.size(), l.bytes);
         EXPECT_EQ(std::count(l.text.begin(), l.text.end(), '\r'), l.crs);
         EXPECT_NE(l.text.front(), '\r');
