@@ -21,7 +21,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-scripts/build.sh "$build" >/dev/null
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target vimbel-batch >/dev/null
 batch=$(realpath "$build/vimbel-batch")
 
 work=$(mktemp -d /tmp/vimbel-peers.XXXXXX)

@@ -100,6 +100,12 @@ std::pair<std::int64_t, std::int64_t> targetSize(const Options& o, std::int64_t 
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
 // CPU time of this thread: steadier than wall time on a busy machine.
+double peakMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
 double cpuMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -128,8 +134,8 @@ int main(int argc, char** argv) {
     const std::int64_t format = o.png ? fw::Picture::FormatPNG : fw::Picture::FormatJPEG;
     const char* extension = o.png ? ".png" : ".jpg";
 
-    std::printf("%-40s %11s %11s %7s %7s %7s %7s %8s %8s\n", "file", "source", "target", "open",
-                "draw", "mask", "save", "total", "cpu");
+    std::printf("%-40s %11s %11s %7s %7s %7s %7s %8s %8s %7s\n", "file", "source", "target",
+                "open", "draw", "mask", "save", "total", "cpu", "peakMB");
     double sum = 0;
     double best = 0;
     double cpuSum = 0;
@@ -171,9 +177,9 @@ int main(int argc, char** argv) {
             if (pass == o.repeat - 1) {
                 const std::string s = std::to_string(W) + "x" + std::to_string(H);
                 const std::string t = std::to_string(w) + "x" + std::to_string(h);
-                std::printf("%-40.40s %11s %11s %7.1f %7.1f %7.1f %7.1f %8.1f %8.1f\n",
+                std::printf("%-40.40s %11s %11s %7.1f %7.1f %7.1f %7.1f %8.1f %8.1f %7.1f\n",
                             path.filename().string().c_str(), s.c_str(), t.c_str(), ms(t1 - t0),
-                            ms(t2 - t1), ms(t3 - t2), ms(t4 - t3), total, cpu);
+                            ms(t2 - t1), ms(t3 - t2), ms(t4 - t3), total, cpu, peakMb());
             }
         }
         sum += passSum;
@@ -181,14 +187,12 @@ int main(int argc, char** argv) {
         cpuSum += passCpu;
         cpuBest = pass == 0 ? passCpu : std::min(cpuBest, passCpu);
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     if (pictures > 0)
         std::printf("%d pictures, %d pass(es): wall mean %.1f ms a picture (best pass %.1f), cpu "
                     "mean %.1f ms (best pass %.1f), peak memory %.1f MB\n",
                     pictures, o.repeat, sum / o.repeat / pictures, best / pictures,
                     cpuSum / o.repeat / pictures, cpuBest / pictures,
-                    static_cast<double>(usage.ru_maxrss) / 1024.0);
+                    peakMb());
     if (temporary) std::filesystem::remove_all(outFolder);
     return 0;
 }

@@ -88,9 +88,6 @@ void threadResize::registerClass() {
 void threadResize::Event_Run() {
     std::string failure;
     try {
-        // A stop request left over from an earlier batch must not end this one after its first
-        // picture.
-        clearStopRequest();
         runBatch();
         return;
     } catch (const std::exception& e) {
@@ -222,6 +219,12 @@ void threadResize::Event_UserInterfaceUpdate(const std::vector<fw::Dictionary>& 
 
 bool threadResize::stopRequested() {
     return m_stop.load();
+}
+
+// A stop request left over from an earlier batch must not end this one after its first picture.
+// Cleared before the worker starts, so that a Cancel pressed right after the start is kept.
+void threadResize::aboutToRun() {
+    clearStopRequest();
 }
 
 void threadResize::clearStopRequest() {

@@ -47,6 +47,7 @@ public:
     void requestStop() { m_stop = true; }
 
 protected:
+    void aboutToRun() override;
     void Event_Run() override;
     // Progress messages on the main thread; the owner of the worker applies them.
     void Event_UserInterfaceUpdate(const std::vector<fw::Dictionary>& data) override;

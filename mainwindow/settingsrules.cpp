@@ -22,10 +22,6 @@ T& nonNil(T* control) {
     return fw::Val(field.Text()) == 0.0;
 }
 
-}  // namespace
-
-namespace {
-
 void disableSizeControls(Main& w) {
     nonNil(w.EFPSize()).setEnabled(false);
     nonNil(w.PMPType()).setEnabled(false);

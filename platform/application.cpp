@@ -48,6 +48,7 @@ struct RuntimeState {
     bool running = false;
     bool quitPending = false;  // Quit came while no loop ran: the next run returns at once
     bool quitting = false;
+    std::vector<std::string> argumentsForTests;
 };
 
 RuntimeState& state() {
@@ -76,6 +77,8 @@ void leaveLoop(int code) {
 // The command-line arguments after the program's name, as Qt left them (its own options taken
 // out).
 std::vector<std::string> documentArguments() {
+    if (!state().argumentsForTests.empty())
+        return state().argumentsForTests;
     std::vector<std::string> out;
     const QStringList args = QCoreApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i)
@@ -285,6 +288,10 @@ void resetRuntimeForTests() {
     s.failed = false;
     s.quitPending = false;
     s.quitting = false;
+}
+
+void setDocumentArgumentsForTests(std::vector<std::string> arguments) {
+    state().argumentsForTests = std::move(arguments);
 }
 
 }  // namespace platform

@@ -15,6 +15,7 @@
 #include <jpeglib.h>
 
 #include "platform/exiforientation.h"
+#include "platform/imagebuffer.h"
 
 namespace fw::pic {
 
@@ -374,7 +375,7 @@ QImage JpegReader::decode(double needWidth, double needHeight) {
     const int w = static_cast<int>(d->cinfo.output_width);
     const int h = static_cast<int>(d->cinfo.output_height);
     const bool grey = d->cinfo.out_color_space == JCS_GRAYSCALE;
-    QImage image(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGBX8888);
+    QImage image = newImage(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGBX8888);
     if (image.isNull())
         return {};
     const bool complete = d->decodeInto(&image, nullptr);

@@ -37,7 +37,9 @@ struct LabelImpl : Control::Impl {
             horizontal = Qt::AlignHCenter;
         if (alignment == 3)
             horizontal = Qt::AlignRight;
-        label->setAlignment(horizontal | (multiline ? Qt::AlignTop : Qt::AlignVCenter));
+        // Text hangs from the top: stacked labels (the about box's, 15 pixels apart while 20
+        // high) then overlap only below their text.
+        label->setAlignment(horizontal | Qt::AlignTop);
         label->setWordWrap(multiline);
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, QColor(textColor.red, textColor.green,

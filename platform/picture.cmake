@@ -3,6 +3,8 @@ set(PLATFORM_PICTURE_SOURCES
     atomicfile.h
     exiforientation.cpp
     exiforientation.h
+    imagebuffer.cpp
+    imagebuffer.h
     jpegcodec.cpp
     jpegcodec.h
     picture.cpp

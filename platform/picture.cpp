@@ -5,13 +5,19 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <optional>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <QSizeF>
 
 #include "engine/framework/exceptions.h"
 #include "platform/atomicfile.h"
+#include "platform/imagebuffer.h"
 #include "platform/jpegcodec.h"
 #include "platform/pictureimpl.h"
 #include "platform/pixelops.h"
@@ -48,6 +54,20 @@ struct Region {
     }
 };
 
+// One picture after another allocates buffers of similar sizes. A fixed threshold keeps
+// glibc from moving ever larger blocks (libjpeg's coefficient arrays for progressive files) into
+// the heap, where their freed space would stay mapped; the pictures' own few-megabyte buffers
+// stay below it and are reused from one picture to the next instead of being faulted in anew.
+void tuneAllocator() {
+#if defined(__GLIBC__)
+    static std::once_flag once;
+    std::call_once(once, [] {
+        mallopt(M_MMAP_THRESHOLD, 1 << 20);
+        mallopt(M_TRIM_THRESHOLD, 4 << 20);
+    });
+#endif
+}
+
 bool usable(const Rect& r) {
     return std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.w) && std::isfinite(r.h) &&
            r.w > 0 && r.h > 0;
@@ -66,7 +86,7 @@ pic::DrawKey keyOf(const Impl& source, const Rect& d, const Rect& s) {
 }
 
 QImage blankImage(int width, int height, QImage::Format format) {
-    QImage image(width, height, format);
+    QImage image = pic::newImage(width, height, format);
     if (image.isNull())
         throw std::bad_alloc();
     image.fill(Qt::white);
@@ -198,7 +218,7 @@ public:
 
     bool begin(int width, int height, QImage::Format format) override {
         m_plan.emplace(planFor(m_src, width, height, m_orientation, m_s, m_d, m_r));
-        m_out = QImage(m_plan->fx.outCount(), m_plan->fy.outCount(), format);
+        m_out = pic::newImage(m_plan->fx.outCount(), m_plan->fy.outCount(), format);
         if (m_out.isNull())
             return false;
         m_rows.emplace(
@@ -265,7 +285,7 @@ QImage scaled(Impl& src, const Rect& s, const Rect& d, const Region& r, bool alp
     if (input.isNull())
         throw std::bad_alloc();
     const Plan plan = planFor(src, input.width(), input.height(), src.orientation, s, d, r);
-    QImage out(plan.fx.outCount(), plan.fy.outCount(), input.format());
+    QImage out = pic::newImage(plan.fx.outCount(), plan.fy.outCount(), input.format());
     if (out.isNull())
         throw std::bad_alloc();
     pic::resample({input.constBits(), input.bytesPerLine(), input.width(), input.height()},
@@ -423,7 +443,7 @@ QImage imageToSave(Impl& p, bool jpeg) {
 
 }  // namespace
 
-Impl::Impl(int w, int h) : width(w), height(h), id(nextPictureId.fetch_add(1)) {}
+Impl::Impl(int w, int h) : width(w), height(h), id(nextPictureId.fetch_add(1)) { tuneAllocator(); }
 
 Picture::Picture(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 

@@ -1,5 +1,7 @@
 #include "platform/pixelops.h"
 
+#include "platform/imagebuffer.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -70,8 +72,8 @@ QImage orient(const QImage& image, int orientation) {
     if (orientation < 2 || orientation > 8 || image.isNull())
         return image;
     const bool swap = orientation >= 5;
-    QImage out(swap ? image.height() : image.width(), swap ? image.width() : image.height(),
-               image.format());
+    QImage out = newImage(swap ? image.height() : image.width(),
+                          swap ? image.width() : image.height(), image.format());
     if (out.isNull())
         return {};
     if (image.depth() == 8)
@@ -143,7 +145,7 @@ void flattenOverWhite(QImage& image) {
 }
 
 QImage alphaPlane(const QImage& image) {
-    QImage plane(image.width(), image.height(), QImage::Format_Grayscale8);
+    QImage plane = newImage(image.width(), image.height(), QImage::Format_Grayscale8);
     if (plane.isNull())
         return {};
     const bool alpha = hasAlpha(image);

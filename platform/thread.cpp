@@ -88,6 +88,7 @@ void Thread::Run() {
             throw RuntimeException("A thread cannot start itself again from its own run");
         d->worker.join();
     }
+    aboutToRun();
     d->running = true;
     try {
         d->worker = std::thread([this, impl = d] {

@@ -33,6 +33,9 @@ public:
     std::int64_t StackSize = 0;
 
 protected:
+    // Called by Run on the starting thread, after a previous run has returned and before the new
+    // one begins, so that whatever it resets cannot race with requests made right after Run.
+    virtual void aboutToRun() {}
     virtual void Event_Run() = 0;
     virtual void Event_UserInterfaceUpdate(const std::vector<Dictionary>& data);
 

@@ -33,6 +33,9 @@ TEST_F(AboutBoxTest, ShowsNameVersionAuthorLinksAndTranslators) {
     EXPECT_EQ(box->Label1()->Caption(), "Translations:");
     EXPECT_EQ(box->Label2()->Caption(), "German: Tovrin");
     EXPECT_EQ(box->Label3()->Caption(), "Castilian: Brelvan");
+    for (const char* event : {"Layout", "CreateControls", "MouseDown"})
+        EXPECT_TRUE(box->IsEventImplemented(event)) << event;
+    EXPECT_FALSE(box->IsEventImplemented("Open"));
     for (fw::Label* line : {box->StaticText2(), box->stemail1(), box->StaticText5()})
         EXPECT_EQ(line->TextAlignment(), 2) << line->Name();
     for (fw::Label* line : {box->Label1(), box->Label2(), box->Label3()}) {

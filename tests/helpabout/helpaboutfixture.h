@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/framework/application.h"
+#include "engine/framework/menuitem.h"
 #include "engine/framework/system.h"
 #include "engine/framework/window.h"
 #include "platform/testing.h"
+#include "strings/loc.h"
 
 // Records the addresses that would reach the desktop, and closes every window after each test.
 // The help folder is data/helpen beside the test binary, which is where the windows look for it;
@@ -28,6 +31,54 @@ protected:
             window->Close();
         fw::testing::processEvents();
         fw::testing::setShowURLHandler({});
+        fw::RuntimeRegisterAppObject(nullptr);
+    }
+
+    // An application object with the program's menu bar, which windows without a bar of their
+    // own show. Only Quit enables itself; the other items are enabled by whoever serves them.
+    static void useProgramMenuBar() {
+        struct Node {
+            const char* menu;
+            std::string text;
+            std::vector<std::pair<const char*, std::string>> items;
+        };
+        const Node menus[] = {
+            {"UntitledMenu3", loc::menufile(""), {{"FileQuit", loc::menuquit("")}}},
+            {"UntitledMenu1",
+             loc::menuedit(""),
+             {{"EditUndo", loc::menuundo("")},
+              {"EditCut", loc::menucut("")},
+              {"EditCopy", loc::menucopy("")},
+              {"EditPaste", loc::menupaste("")},
+              {"EditClear", loc::menuclear("")}}},
+            {"UntitledMenu0",
+             loc::menuhelp(""),
+             {{"HelpHelp", loc::menuvimbelhelp("")}, {"AppleCredits", loc::aboutvimbel("")}}},
+        };
+        auto bar = std::make_shared<fw::MenuBar>();
+        for (const Node& node : menus) {
+            auto menu = std::make_shared<fw::MenuItem>();
+            menu->setName(node.menu);
+            menu->setText(node.text);
+            menu->setAutoEnable(false);
+            for (const auto& [name, text] : node.items) {
+                const bool quit = std::string(name) == "FileQuit";
+                std::shared_ptr<fw::MenuItem> item;
+                if (quit) {
+                    item = std::make_shared<fw::QuitMenuItem>();
+                } else {
+                    item = std::make_shared<fw::MenuItem>();
+                }
+                item->setName(name);
+                item->setText(text);
+                item->setAutoEnable(quit);
+                menu->AddMenu(item);
+            }
+            bar->AddMenu(menu);
+        }
+        auto app = std::make_shared<fw::Application>();
+        app->setMenuBar(bar);
+        fw::RuntimeRegisterAppObject(app);
     }
 
     [[nodiscard]] static std::filesystem::path dataFolder() {

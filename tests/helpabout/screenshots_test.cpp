@@ -21,6 +21,7 @@ protected:
             GTEST_SKIP() << "VIMBEL_SCREENSHOT_DIR not set";
         folder = dir;
         installShippedPages();
+        useProgramMenuBar();
     }
 
     std::string folder;

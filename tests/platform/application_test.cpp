@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <memory>
@@ -19,6 +22,9 @@ class RecordingApp : public fw::Application {
 public:
     [[nodiscard]] std::string ClassName() const override { return "Test.App"; }
     void Event_Open() override { log.push_back("Open"); }
+    void Event_OpenDocument(const fw::FolderItemPtr& item) override {
+        log.push_back("OpenDocument " + item->NativePath());
+    }
     std::vector<std::string> log;
 };
 
@@ -62,6 +68,26 @@ TEST_F(Runtime, LateStartupRunsAtOnceAndOpenComesFromTheLoop) {
     EXPECT_EQ(fw::RuntimeRun(), 3);
     EXPECT_EQ(app->log, (std::vector<std::string>{"late", "Open"}));
     EXPECT_EQ(fw::RuntimeExitCode(), 3);
+}
+
+TEST_F(Runtime, EachExistingPathOnTheCommandLineIsOpenedAsADocument) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(QDir(temp.path()).mkpath("pictures"));
+    QFile(temp.filePath("pictures/a.jpg")).open(QIODevice::WriteOnly);
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(temp.path());
+    fw::platform::setDocumentArgumentsForTests(
+        {temp.filePath("pictures").toStdString(), "pictures/a.jpg", "missing.jpg", ""});
+    auto app = std::make_shared<RecordingApp>();
+    fw::RuntimeRegisterAppObject(app);
+    fw::RunFrameworkInitialization([] {});
+    soon([] { fw::Quit(0); });
+    EXPECT_EQ(fw::RuntimeRun(), 0);
+    fw::platform::setDocumentArgumentsForTests({});
+    QDir::setCurrent(here);
+    EXPECT_EQ(app->log, (std::vector<std::string>{
+                            "Open", "OpenDocument " + temp.filePath("pictures").toStdString(),
+                            "OpenDocument " + temp.filePath("pictures/a.jpg").toStdString()}));
 }
 
 TEST_F(Runtime, AnExceptionEscapingAHandlerIsReportedAndEndsTheLoop) {
