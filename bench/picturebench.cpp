@@ -58,7 +58,8 @@ Options parse(int argc, char** argv) {
             if (a.rfind("--box=", 0) == 0) {
                 const std::string v = value("--box=");
                 const std::size_t x = v.find('x');
-                if (x == std::string::npos) usage("bad box " + v);
+                if (x == std::string::npos)
+                    usage("bad box " + v);
                 o.boxWidth = std::stoll(v.substr(0, x));
                 o.boxHeight = std::stoll(v.substr(x + 1));
             } else if (a.rfind("--percent=", 0) == 0) {
@@ -80,7 +81,8 @@ Options parse(int argc, char** argv) {
             usage("bad value in " + a);
         }
     }
-    if (o.folder.empty()) usage("no folder");
+    if (o.folder.empty())
+        usage("no folder");
     return o;
 }
 
@@ -97,7 +99,9 @@ std::pair<std::int64_t, std::int64_t> targetSize(const Options& o, std::int64_t 
             std::max<std::int64_t>(1, static_cast<std::int64_t>(static_cast<double>(h) * ratio))};
 }
 
-double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // CPU time of this thread: steadier than wall time on a busy machine.
 double peakMb() {
@@ -120,22 +124,25 @@ int main(int argc, char** argv) {
 
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(o.folder))
-        if (entry.is_regular_file()) files.push_back(entry.path());
+        if (entry.is_regular_file())
+            files.push_back(entry.path());
     std::sort(files.begin(), files.end());
 
     std::filesystem::path outFolder = o.out;
     const bool temporary = outFolder.empty();
     if (temporary) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "picturebench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) usage("cannot create a temporary folder");
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "picturebench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            usage("cannot create a temporary folder");
         outFolder = pattern;
     }
     std::filesystem::create_directories(outFolder);
     const std::int64_t format = o.png ? fw::Picture::FormatPNG : fw::Picture::FormatJPEG;
     const char* extension = o.png ? ".png" : ".jpg";
 
-    std::printf("%-40s %11s %11s %7s %7s %7s %7s %8s %8s %7s\n", "file", "source", "target",
-                "open", "draw", "mask", "save", "total", "cpu", "peakMB");
+    std::printf("%-40s %11s %11s %7s %7s %7s %7s %8s %8s %7s\n", "file", "source", "target", "open",
+                "draw", "mask", "save", "total", "cpu", "peakMB");
     double sum = 0;
     double best = 0;
     double cpuSum = 0;
@@ -148,7 +155,8 @@ int main(int argc, char** argv) {
             const double c0 = cpuMs();
             const auto t0 = Clock::now();
             fw::PicturePtr src = fw::Picture::Open(fw::FolderItem::fromNativePath(path.string()));
-            if (!src) continue;
+            if (!src)
+                continue;
             const auto t1 = Clock::now();
             const std::int64_t W = src->Width();
             const std::int64_t H = src->Height();
@@ -173,7 +181,8 @@ int main(int argc, char** argv) {
             const double total = ms(t4 - t0);
             passSum += total;
             passCpu += cpu;
-            if (pass == 0) ++pictures;
+            if (pass == 0)
+                ++pictures;
             if (pass == o.repeat - 1) {
                 const std::string s = std::to_string(W) + "x" + std::to_string(H);
                 const std::string t = std::to_string(w) + "x" + std::to_string(h);
@@ -188,11 +197,12 @@ int main(int argc, char** argv) {
         cpuBest = pass == 0 ? passCpu : std::min(cpuBest, passCpu);
     }
     if (pictures > 0)
-        std::printf("%d pictures, %d pass(es): wall mean %.1f ms a picture (best pass %.1f), cpu "
-                    "mean %.1f ms (best pass %.1f), peak memory %.1f MB\n",
-                    pictures, o.repeat, sum / o.repeat / pictures, best / pictures,
-                    cpuSum / o.repeat / pictures, cpuBest / pictures,
-                    peakMb());
-    if (temporary) std::filesystem::remove_all(outFolder);
+        std::printf(
+            "%d pictures, %d pass(es): wall mean %.1f ms a picture (best pass %.1f), cpu "
+            "mean %.1f ms (best pass %.1f), peak memory %.1f MB\n",
+            pictures, o.repeat, sum / o.repeat / pictures, best / pictures,
+            cpuSum / o.repeat / pictures, cpuBest / pictures, peakMb());
+    if (temporary)
+        std::filesystem::remove_all(outFolder);
     return 0;
 }

@@ -29,8 +29,6 @@ protected:
     void Event_UserInterfaceUpdate(const std::vector<fw::Dictionary>& data) override {
         for (const fw::Dictionary& message : data) {
             std::cout << jsonLine(message) << '\n' << std::flush;
-            if (message.HasKey("NbDone") && ++m_nbDone == m_cancelAfter)
-                requestStop();
             if (message.HasKey("Done"))
                 fw::quitEventLoop(0);
             if (message.HasKey("Error"))
@@ -38,9 +36,17 @@ protected:
         }
     }
 
+    // The stop check follows each "NbDone" on the worker thread: answering it there stops the
+    // batch right after the N-th saved picture, however far the printing lags behind.
+    bool stopRequested() override {
+        if (m_cancelAfter > 0 && ++m_stopChecks == m_cancelAfter)
+            return true;
+        return threadResize::stopRequested();
+    }
+
 private:
-    std::int64_t m_cancelAfter;
-    std::int64_t m_nbDone = 0;
+    const std::int64_t m_cancelAfter;
+    std::int64_t m_stopChecks = 0;  // on the worker thread only
 };
 
 // The folder as an absolute path without a trailing separator, so that its name is its last part.

@@ -13,6 +13,9 @@
 // The batch worker: one run turns the source folder dir into an output folder of resized
 // pictures, reporting through the user-interface update queue. Its last message is "Done", or
 // "Error" (with the failure's text) when the run failed.
+// The run calls the virtual seams (setname, stopRequested, clearStopRequest) on the worker thread,
+// and this class's destructor waits for the run only after a subclass's destructor is done: a
+// subclass that overrides a seam must call wait() in its own destructor.
 class threadResize : public fw::Thread, public fw::Object {
 public:
     threadResize();

@@ -27,6 +27,8 @@ public:
     class _wrapper_internalthread : public threadResize, public fw::PaneChild {
     public:
         _wrapper_internalthread();
+        // Waits for a run still going, before the overrides below are gone.
+        ~_wrapper_internalthread() override;
         void Constructor() {}
         [[nodiscard]] std::string ClassName() const override {
             return "Main._wrapper_internalthread";

@@ -62,9 +62,10 @@ void returnToIdle(Main& w, const std::string& closingText) {
 }
 
 // The open main window, without building one: messages or stop checks that arrive after the window
-// has closed have nothing left to act on.
-[[nodiscard]] bool mainWindowOpen() {
-    return fw::Window::FindOpen("Main.Main") != nullptr;
+// has closed have nothing left to act on. Callers keep the one result for all they do, since the
+// window may close in between and a second look-up could try to build a window off the main thread.
+[[nodiscard]] std::shared_ptr<Main> openMainWindow() {
+    return std::dynamic_pointer_cast<Main>(fw::Window::FindOpen("Main.Main"));
 }
 
 }  // namespace
@@ -117,22 +118,21 @@ void Main::PBGo_Action(fw::PushButton& sender) {
 
 bool Main::_wrapper_internalthread::stopRequested() {
     // A worker whose window has closed has no one left to report to: it stops.
-    if (!mainWindowOpen())
-        return true;
-    return the::Main()->endthread;
+    const std::shared_ptr<Main> w = openMainWindow();
+    return !w || w->endthread;
 }
 
 void Main::_wrapper_internalthread::clearStopRequest() {
-    if (mainWindowOpen())
-        the::Main()->endthread = false;
+    if (const std::shared_ptr<Main> w = openMainWindow())
+        w->endthread = false;
 }
 
 void Main::_wrapper_internalthread::Event_UserInterfaceUpdate(
     const std::vector<fw::Dictionary>& data) {
     for (const fw::Dictionary& message : data) {
-        if (!mainWindowOpen())
+        const std::shared_ptr<Main> w = openMainWindow();
+        if (!w)
             return;
-        const std::shared_ptr<Main> w = the::Main();
         if (message.HasKey("Status"))
             w->STStatus()->setCaption(textOf(message.Value("Status")));
         if (message.HasKey("NbDone")) {

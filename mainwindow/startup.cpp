@@ -6,6 +6,8 @@
 
 #include "engine/framework/application.h"
 #include "engine/threadresize.h"
+#include "helpabout/credits.h"
+#include "helpabout/whelp.h"
 #include "mainwindow/app.h"
 #include "mainwindow/main.h"
 #include "mainwindow/menu.h"
@@ -41,6 +43,8 @@ void registerClasses() {
     App::registerClass();
     Menu::registerClass();
     ::Main::registerClasses();
+    WHelp::registerClass();
+    Credits::registerClass();
 }
 
 void Main() {

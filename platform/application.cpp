@@ -164,7 +164,9 @@ void RuntimeInit(int argc, char** argv) {
     // The program decides when it ends (Quit), not the last closed window.
     app->setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("vimbel"));
+    // Menus and message boxes take the font the controls' "System" stands for.
     QFont font = QApplication::font();
+    font.setFamily(ui::systemFamily());
     font.setPixelSize(ui::standardPixelSize);
     QApplication::setFont(font);
     // The rest of the platform's set-up (main thread, codecs) finds the application made.
@@ -192,10 +194,12 @@ void RunFrameworkInitialization(const std::function<void()>& lateStartup) {
                 ui::runGuarded([&] { app->Event_Open(); });
         },
         Qt::QueuedConnection);
+    // Every path goes to the program, existing or not: it decides what a missing one means.
+    // Options (those Qt did not take itself) are not paths.
     for (const std::string& argument : documentArguments()) {
-        const QFileInfo info(QFile::decodeName(argument.c_str()));
-        if (argument.empty() || !info.exists())
+        if (argument.empty() || argument.front() == '-')
             continue;
+        const QFileInfo info(QFile::decodeName(argument.c_str()));
         const std::string path = QFile::encodeName(info.absoluteFilePath()).toStdString();
         QMetaObject::invokeMethod(
             qapp,

@@ -2,6 +2,7 @@ set(PLATFORM_CORE_SOURCES
     binarystream.cpp
     eventloop.cpp
     folderitem.cpp
+    folderreads.h
     specialfolder.cpp
     system.cpp
     text.cpp

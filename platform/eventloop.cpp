@@ -1,11 +1,14 @@
 #include "engine/framework/eventloop.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QMetaObject>
+#include <QObject>
 #include <QThread>
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -71,14 +74,43 @@ void quitEventLoop(int code) {
         app, [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
 }
 
+namespace {
+
+// Counts the events delivered to the objects of the main thread while it is installed.
+class DeliveryCounter : public QObject {
+public:
+    bool eventFilter(QObject* /*watched*/, QEvent* /*event*/) override {
+        ++delivered;
+        return false;
+    }
+    std::uint64_t delivered = 0;
+};
+
+// Events that keep posting more (a zero-interval timer) would otherwise keep the call going.
+constexpr int kMaxRounds = 10'000;
+
+}  // namespace
+
 void processEvents() {
-    if (QCoreApplication::instance() == nullptr)
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr)
         return;
-    // Events posted while the pending ones run (a delivery that queues more) get further rounds.
-    for (int round = 0; round < 4; ++round) {
+    // Events posted while the pending ones run (a delivery that queues more) are only sent by a
+    // later round, and Qt 6 no longer tells whether any is pending: rounds go on until one
+    // delivers nothing. Off the main thread the counter cannot watch, so one round is all.
+    DeliveryCounter counter;
+    const bool watching = QThread::currentThread() == app->thread();
+    if (watching)
+        app->installEventFilter(&counter);
+    for (int round = 0; round < kMaxRounds; ++round) {
+        const std::uint64_t before = counter.delivered;
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (!watching || counter.delivered == before)
+            break;
     }
+    if (watching)
+        app->removeEventFilter(&counter);
 }
 
 bool isMainThread() {

@@ -8,14 +8,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <mutex>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include "engine/framework/exceptions.h"
 #include "engine/framework/text.h"
+#include "platform/folderreads.h"
 #include "platform/trash.h"
 
 namespace fw {
@@ -48,6 +52,18 @@ FolderStamp stampOf(const struct stat& st) {
 // change within the same granule as the last read leaves the stamp unchanged. A listing read that
 // soon after the folder's last change is therefore re-read on its next use.
 constexpr std::int64_t kTimestampGranuleNs = 2'000'000'000;
+
+// Whether a change made after a read at readAt could be stamped with this same time. Any entry
+// added, removed or renamed stamps both times with the current time, so a stamp well in the future
+// (a folder touched ahead, a clock set back) changes with the next change and is trusted; one
+// granule ahead is still suspect, for a file server whose clock runs slightly ahead of ours.
+bool withinAGranule(std::int64_t stampNs, const timespec& readAt) {
+    const std::int64_t read = nanoseconds(readAt);
+    return stampNs >= read - kTimestampGranuleNs && stampNs <= read + kTimestampGranuleNs;
+}
+
+// Listings read from the file system, for the cache's tests.
+std::atomic<std::uint64_t> folderListingReads{0};
 
 std::string normalizedAbsolute(const std::string& path) {
     std::string absolute;
@@ -127,12 +143,13 @@ bool isImmutableOrAppendOnly(const std::string& path) {
 struct FolderItem::Impl {
     explicit Impl(std::string p) : path(std::move(p)) {}
 
-    // The sorted entry names, re-read only when the folder changed. Caller holds the mutex.
+    // The sorted entry names, re-read only when the folder changed. A folder that exists but
+    // cannot be listed raises IOException rather than passing for an empty one. Caller holds the
+    // mutex.
     const std::vector<std::string>& entries() const {
         struct stat st {};
         if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-            listed = false;
-            names.clear();
+            forget();
             return names;
         }
         const FolderStamp now = stampOf(st);
@@ -141,22 +158,55 @@ struct FolderItem::Impl {
 
         timespec readAt{};
         clock_gettime(CLOCK_REALTIME, &readAt);
-        names.clear();
-        if (DIR* dir = opendir(path.c_str())) {
-            while (const dirent* entry = readdir(dir)) {
-                const std::string name(entry->d_name);
-                if (name != "." && name != "..")
-                    names.push_back(name);
-            }
-            closedir(dir);
+        DIR* dir = opendir(path.c_str());
+        if (dir == nullptr) {
+            const int error = errno;
+            forget();
+            // Gone or replaced by a file since the stat: a missing folder has no entries.
+            if (error == ENOENT || error == ENOTDIR)
+                return names;
+            throw unreadable(error);
+        }
+        folderListingReads.fetch_add(1, std::memory_order_relaxed);
+        std::vector<std::string> fresh;
+        for (;;) {
+            errno = 0;
+            const dirent* entry = readdir(dir);
+            if (entry == nullptr)
+                break;
+            const std::string name(entry->d_name);
+            if (name != "." && name != "..")
+                fresh.push_back(name);
+        }
+        const int readError = errno;
+        closedir(dir);
+        if (readError != 0) {
+            // Part of a listing would pass for the whole of it.
+            forget();
+            throw unreadable(readError);
         }
         // Byte order: deterministic whatever the locale or the names' encoding.
-        std::sort(names.begin(), names.end());
+        std::sort(fresh.begin(), fresh.end());
+        names = std::move(fresh);
         listed = true;
         stamp = now;
-        const std::int64_t lastChange = std::max(now.modifiedNs, now.changedNs);
-        racy = lastChange >= nanoseconds(readAt) - kTimestampGranuleNs;
+        // A change goes unseen only when it leaves both times as they were.
+        racy = withinAGranule(now.modifiedNs, readAt) && withinAGranule(now.changedNs, readAt);
         return names;
+    }
+
+    void forget() const {
+        listed = false;
+        names.clear();
+    }
+
+    [[nodiscard]] IOException unreadable(int error) const {
+        const std::size_t slash = path.rfind('/');
+        const std::string name = path == "/" ? path : sanitizedUtf8(path.substr(slash + 1));
+        return IOException("The folder \"" + name + "\" cannot be read (error " +
+                               std::to_string(error) + ": " +
+                               std::generic_category().message(error) + ")",
+                           error);
     }
 
     const std::string path;
@@ -166,6 +216,10 @@ struct FolderItem::Impl {
     mutable FolderStamp stamp;
     mutable std::vector<std::string> names;
 };
+
+std::uint64_t platform::folderListingReadsForTests() {
+    return folderListingReads.load(std::memory_order_relaxed);
+}
 
 namespace {
 FolderItemPtr makeItem(std::string normalizedPath) {

@@ -12,11 +12,20 @@ namespace fw {
 
 namespace {
 
+// QTextBrowser's own history (Alt+Left, Alt+Right, Alt+Up) would change the page without asking
+// CancelLoad or raising DocumentBegin, leaving the stored address stale: it goes nowhere here.
+class HistorylessBrowser : public QTextBrowser {
+public:
+    void backward() override {}
+    void forward() override {}
+    void home() override {}
+};
+
 // A page viewer over QTextBrowser. It never follows a link by itself: every navigation, the
 // first page included, passes CancelLoad and DocumentBegin first.
 struct HTMLViewerImpl : Control::Impl {
     HTMLViewerImpl() {
-        browser = new QTextBrowser();
+        browser = new HistorylessBrowser();
         browser->setOpenLinks(false);
         browser->setOpenExternalLinks(false);
         browser->setReadOnly(true);
@@ -47,10 +56,12 @@ struct HTMLViewerImpl : Control::Impl {
         if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile() &&
             QFile(url.toLocalFile()).open(QIODevice::ReadOnly)) {
             browser->setSource(url, QTextDocument::HtmlResource);
-            return;
+        } else {
+            browser->setSource(QUrl());
+            browser->clear();
         }
-        browser->setSource(QUrl());
-        browser->clear();
+        // Nothing to go back to, should anything still reach the browser's history.
+        browser->clearHistory();
     }
 
     [[nodiscard]] bool servesMenuItem(const std::string& name) const override {

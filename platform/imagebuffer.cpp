@@ -44,8 +44,10 @@ public:
         }
         const std::size_t page = 64 * 1024;
         const std::size_t capacity = (bytes + page - 1) / page * page;
-        void* data = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (data == MAP_FAILED) return {};
+        void* data =
+            ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (data == MAP_FAILED)
+            return {};
         return {data, capacity};
     }
 
@@ -62,7 +64,8 @@ public:
                 m_free.erase(m_free.begin());
             }
         }
-        for (const Block& b : evicted) ::munmap(b.data, b.capacity);
+        for (const Block& b : evicted)
+            ::munmap(b.data, b.capacity);
     }
 
 private:
@@ -90,18 +93,23 @@ void release(void* info) {
 }  // namespace
 
 QImage newImage(int width, int height, QImage::Format format) {
-    if (width <= 0 || height <= 0) return {};
+    if (width <= 0 || height <= 0)
+        return {};
     const int depth = QImage::toPixelFormat(format).bitsPerPixel();
     const qint64 bytesPerLine = (qint64{width} * depth + 31) / 32 * 4;
-    if (bytesPerLine > std::numeric_limits<int>::max() / 2) return {};
+    if (bytesPerLine > std::numeric_limits<int>::max() / 2)
+        return {};
     const auto bytes = static_cast<std::size_t>(bytesPerLine) * static_cast<std::size_t>(height);
-    if (bytes < smallest) return QImage(width, height, format);
+    if (bytes < smallest)
+        return QImage(width, height, format);
     const Block block = cache().take(bytes);
-    if (block.data == nullptr) return {};
+    if (block.data == nullptr)
+        return {};
     auto* info = new Release{block};
-    QImage image(static_cast<uchar*>(block.data), width, height, static_cast<qsizetype>(bytesPerLine), format,
-                 release, info);
-    if (image.isNull()) release(info);
+    QImage image(static_cast<uchar*>(block.data), width, height,
+                 static_cast<qsizetype>(bytesPerLine), format, release, info);
+    if (image.isNull())
+        release(info);
     return image;
 }
 

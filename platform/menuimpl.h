@@ -23,7 +23,8 @@ struct MenuItem::Impl {
     bool enabled = true;
     MenuItem* parent = nullptr;
     std::vector<std::shared_ptr<MenuItem>> children;
-    // The Qt actions that show this item in the windows' bars.
+    // The Qt actions that show this item in the live bars of the windows. They take input
+    // except while a menu is open, so that every shortcut reaches the enabling pass.
     std::vector<QPointer<QAction>> actions;
 };
 
@@ -36,7 +37,7 @@ namespace menus {
 // says, then the window's EnableMenuItems event.
 void runEnablingPass(Window& window, MenuItem& bar);
 // The enabling pass, then the window's handler bound to the item's name (a quit item without
-// one quits). False when the item was disabled.
+// one quits). False when the item was disabled. The actions are left as they are.
 bool choose(Window& window, MenuItem& item);
 // Shows each item's enabled state on its actions (after a pass) or lets every action take
 // input again (so that shortcuts reach the pass).

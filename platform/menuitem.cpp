@@ -1,5 +1,6 @@
 #include "engine/framework/menuitem.h"
 
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QTimer>
@@ -59,6 +60,13 @@ void refreshActions(MenuItem& item) {
     }
 }
 
+// Records an action that shows the item, forgetting those of bars destroyed since.
+void addAction(MenuItem& item, QAction* action) {
+    auto& actions = item.impl().actions;
+    std::erase_if(actions, [](const QPointer<QAction>& a) { return a == nullptr; });
+    actions.emplace_back(action);
+}
+
 void addNode(Window& window, MenuItem& bar, QWidget* container,
              const std::shared_ptr<MenuItem>& node);
 
@@ -69,7 +77,7 @@ QMenu* addMenu(Window& window, MenuItem& bar, QWidget* container,
         menu = qbar->addMenu(actionText(node->impl().text));
     else
         menu = qobject_cast<QMenu*>(container)->addMenu(actionText(node->impl().text));
-    node->impl().actions.emplace_back(menu->menuAction());
+    addAction(*node, menu->menuAction());
     menu->menuAction()->setVisible(node->impl().visible);
 
     std::weak_ptr<Object> weakWindow = window.weak_from_this();
@@ -82,7 +90,8 @@ QMenu* addMenu(Window& window, MenuItem& bar, QWidget* container,
             return {nullptr, nullptr};
         return {rawWindow, rawBar};
     };
-    // The enabling pass runs before the menu opens by mouse or keyboard.
+    // The enabling pass runs before the menu opens by mouse or keyboard; its outcome shows on
+    // the actions only while the menu is open.
     QObject::connect(menu, &QMenu::aboutToShow, menu, [target] {
         auto [w, b] = target();
         if (w == nullptr)
@@ -92,12 +101,12 @@ QMenu* addMenu(Window& window, MenuItem& bar, QWidget* container,
             menus::showEnabledStates(*b);
         });
     });
-    // Once the menus close, every item takes input again so that a shortcut reaches the pass.
-    QObject::connect(menu, &QMenu::aboutToHide, menu, [target, menu] {
-        QTimer::singleShot(0, menu, [target] {
-            auto [w, b] = target();
-            if (b != nullptr)
-                menus::enableAllActions(*b);
+    // Once the menus close, every item takes input again so that a shortcut reaches the pass;
+    // also when the chosen item closed the window (its actions are shared by the other bars).
+    QObject::connect(menu, &QMenu::aboutToHide, menu, [weakBar, rawBar] {
+        QTimer::singleShot(0, QCoreApplication::instance(), [weakBar, rawBar] {
+            if (!weakBar.expired())
+                menus::enableAllActions(*rawBar);
         });
     });
     for (const auto& child : node->impl().children)
@@ -120,7 +129,7 @@ void addNode(Window& window, MenuItem& bar, QWidget* container,
         action->setMenuRole(QAction::QuitRole);
     if (dynamic_cast<AppleMenuItem*>(node.get()) != nullptr)
         action->setMenuRole(QAction::AboutRole);
-    node->impl().actions.emplace_back(action);
+    addAction(*node, action);
 
     std::weak_ptr<Object> weakWindow = window.weak_from_this();
     std::weak_ptr<Object> weakItem = node->weak_from_this();
@@ -158,8 +167,9 @@ void runEnablingPass(Window& window, MenuItem& bar) {
 }
 
 bool choose(Window& window, MenuItem& item) {
+    // The outcome is not shown on the actions: the items are shared by every window's bar, and
+    // a disabled action would swallow its shortcut in a window whose pass would enable it.
     runEnablingPass(window, rootOf(item));
-    showEnabledStates(rootOf(item));
     if (!item.impl().enabled)
         return false;
     const auto& handlers = window.impl().menuHandlers;

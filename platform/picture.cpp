@@ -54,10 +54,10 @@ struct Region {
     }
 };
 
-// One picture after another allocates buffers of similar sizes. A fixed threshold keeps
-// glibc from moving ever larger blocks (libjpeg's coefficient arrays for progressive files) into
-// the heap, where their freed space would stay mapped; the pictures' own few-megabyte buffers
-// stay below it and are reused from one picture to the next instead of being faulted in anew.
+// A low, fixed threshold makes glibc hand big blocks (libjpeg's coefficient arrays for
+// progressive files) back to the system when they are freed, instead of moving ever larger ones
+// into the heap where their freed space stays mapped and adds up from one picture to the next.
+// The pictures' own buffers are reused through the image buffer cache.
 void tuneAllocator() {
 #if defined(__GLIBC__)
     static std::once_flag once;
@@ -421,6 +421,9 @@ QImage imageToSave(Impl& p, bool jpeg) {
     if (p.source) {
         decodeFor(p, 1, 1);
         makeUpright(p);
+        // A reduced decode is all there is when the full one failed.
+        if (!p.pixels.isNull() && (p.pixels.width() != p.width || p.pixels.height() != p.height))
+            p.pixels = resized(p.pixels, p.width, p.height);
     }
     if (p.pixels.isNull())
         return blankImage(p.width, p.height, QImage::Format_RGBX8888);
@@ -443,7 +446,9 @@ QImage imageToSave(Impl& p, bool jpeg) {
 
 }  // namespace
 
-Impl::Impl(int w, int h) : width(w), height(h), id(nextPictureId.fetch_add(1)) { tuneAllocator(); }
+Impl::Impl(int w, int h) : width(w), height(h), id(nextPictureId.fetch_add(1)) {
+    tuneAllocator();
+}
 
 Picture::Picture(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 
@@ -458,6 +463,7 @@ Picture::~Picture() = default;
 PicturePtr Picture::Open(const FolderItemPtr& file) {
     if (!file)
         throw NilObjectException();
+    tuneAllocator();
     std::unique_ptr<pic::PictureSource> source = pic::openPictureSource(file->NativePath());
     if (!source)
         return nullptr;

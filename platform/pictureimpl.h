@@ -42,7 +42,8 @@ struct fw::Picture::Impl {
     // Null: blank, opaque white. Otherwise Grayscale8, RGBX8888, RGBA8888 (straight alpha) or
     // RGBA8888_Premultiplied; full size unless `source` is set.
     QImage pixels;
-    // While set, `pixels` is a decode of the file, maybe reduced, with `orientation` still to apply.
+    // While set, `pixels` is a decode of the file, maybe reduced, with `orientation` still to
+    // apply.
     std::unique_ptr<fw::pic::PictureSource> source;
     int orientation = 1;
     bool decodeFailed = false;

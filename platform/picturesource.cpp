@@ -9,6 +9,18 @@
 
 namespace fw::pic {
 
+namespace {
+
+QByteArray extensionOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    return QByteArray::fromStdString(path.substr(dot + 1)).toLower();
+}
+
+}  // namespace
+
 std::unique_ptr<PictureSource> openPictureSource(const std::string& path) {
     // Non-blocking so that a FIFO cannot hang the open; only regular files are pictures.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -25,7 +37,7 @@ std::unique_ptr<PictureSource> openPictureSource(const std::string& path) {
                       signature[1] == 0xD8 && signature[2] == 0xFF;
     if (jpeg)
         return JpegReader::open(fd);
-    return QtPictureReader::open(fd);
+    return QtPictureReader::open(fd, extensionOf(path));
 }
 
 bool iccProfileFits(const QByteArray& profile, int colourChannels) {

@@ -2,14 +2,23 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <utility>
 
 #include "engine/framework/controls.h"
 #include "platform/controlimpl.h"
+#include "platform/testing.h"
 #include "platform/uisupport.h"
 
 namespace fw {
 
 namespace {
+
+// Set by tests that follow a bar through a batch, where several values may land between two looks.
+std::function<void(double)>& valueHandler() {
+    static std::function<void(double)> handler;
+    return handler;
+}
 
 // The bar's own scale; the held value and maximum may be anything and are only clamped here.
 constexpr int barSteps = 10000;
@@ -55,6 +64,8 @@ void ProgressBar::setValue(double v) {
     ui::requireMainThread();
     dataOf(*this).value = v;
     dataOf(*this).show();
+    if (valueHandler())
+        valueHandler()(v);
 }
 
 std::int64_t ProgressBar::MaximumValue() const {
@@ -73,5 +84,14 @@ void ProgressBar::setIndeterminate(bool v) {
     dataOf(*this).indeterminate = v;
     dataOf(*this).show();
 }
+
+namespace testing {
+
+void setProgressValueHandler(std::function<void(double)> handler) {
+    ui::requireMainThread();
+    valueHandler() = std::move(handler);
+}
+
+}  // namespace testing
 
 }  // namespace fw

@@ -86,25 +86,38 @@ QByteArray withIccChunk(const QByteArray& png, const QByteArray& icc) {
 
 QtPictureReader::~QtPictureReader() = default;
 
-std::unique_ptr<QtPictureReader> QtPictureReader::open(int fd) {
+std::unique_ptr<QtPictureReader> QtPictureReader::open(int fd, const QByteArray& extension) {
     raiseAllocationLimit();
     std::unique_ptr<QtPictureReader> reader(new QtPictureReader);
     if (!reader->m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return nullptr;
     }
-    if (!reader->readHeader())
+    if (!reader->readHeader(extension))
         return nullptr;
     return reader;
 }
 
-bool QtPictureReader::readHeader() {
-    m_reader = std::make_unique<QImageReader>(&m_file);
+void QtPictureReader::newReader(const QByteArray& format) {
+    m_file.seek(0);
+    m_reader = std::make_unique<QImageReader>(&m_file, format);
     m_reader->setAutoTransform(true);
-    if (!m_reader->canRead())
-        return false;
-    const QByteArray format = m_reader->format();
-    m_vector = format == "svg" || format == "svgz";
+}
+
+bool QtPictureReader::readHeader(const QByteArray& extension) {
+    const QList<QByteArray> known = QImageReader::supportedImageFormats();
+    if (!extension.isEmpty() && known.contains(extension)) {
+        newReader(extension);
+        if (!m_reader->canRead())
+            m_reader.reset();
+    }
+    if (!m_reader) {
+        newReader(QByteArray());
+        if (!m_reader->canRead())
+            return false;
+    }
+    m_format = m_reader->format();
+    m_vector = m_format == "svg" || m_format == "svgz";
     QSize size = m_reader->size();
     if (size.isValid() && !size.isEmpty()) {
         if (m_reader->transformation() & QImageIOHandler::TransformationRotate90)
@@ -145,12 +158,8 @@ QImage QtPictureReader::read(QImageReader& reader) {
 QImage QtPictureReader::decode(double needWidth, double needHeight) {
     if (!m_early.isNull() && !m_vector)
         return m_early;
-    if (m_used) {
-        if (!m_file.seek(0))
-            return {};
-        m_reader = std::make_unique<QImageReader>(&m_file);
-        m_reader->setAutoTransform(true);
-    }
+    if (m_used)
+        newReader(m_format);
     m_used = true;
     if (m_vector && needWidth >= 1 && needHeight >= 1)
         m_reader->setScaledSize(QSize(static_cast<int>(std::min(std::ceil(needWidth), 32767.0)),

@@ -15,8 +15,10 @@ namespace fw::pic {
 // recognised by content. The file's own orientation is applied by Qt.
 class QtPictureReader final : public PictureSource {
 public:
-    // Takes over the descriptor. Nil when no plugin reads the content.
-    [[nodiscard]] static std::unique_ptr<QtPictureReader> open(int fd);
+    // Takes over the descriptor. The format that the name's extension gives is tried first when
+    // its plugin accepts the content (formats without a signature, such as TGA, are otherwise
+    // taken for another), then any plugin that recognises the content. Nil when none does.
+    [[nodiscard]] static std::unique_ptr<QtPictureReader> open(int fd, const QByteArray& extension);
     ~QtPictureReader() override;
     QtPictureReader(const QtPictureReader&) = delete;
     QtPictureReader& operator=(const QtPictureReader&) = delete;
@@ -30,7 +32,8 @@ public:
 
 private:
     QtPictureReader() = default;
-    bool readHeader();
+    bool readHeader(const QByteArray& extension);
+    void newReader(const QByteArray& format);
     [[nodiscard]] QImage read(QImageReader& reader);
 
     QFile m_file;
@@ -39,6 +42,7 @@ private:
     bool m_mayHaveAlpha = true;
     bool m_vector = false;
     bool m_used = false;
+    QByteArray m_format;
     QImage m_early;  // read at once when the header gives no size
     QByteArray m_icc;
 };

@@ -28,7 +28,8 @@ public:
     [[nodiscard]] int first(int out) const { return m_first[static_cast<std::size_t>(out)]; }
     [[nodiscard]] int count(int out) const { return m_count[static_cast<std::size_t>(out)]; }
     [[nodiscard]] const std::int16_t* weights(int out) const {
-        return m_weights.data() + static_cast<std::size_t>(out) * static_cast<std::size_t>(m_stride);
+        return m_weights.data() +
+               static_cast<std::size_t>(out) * static_cast<std::size_t>(m_stride);
     }
     // The source samples that any tap reads.
     [[nodiscard]] int sourceBegin() const { return m_sourceBegin; }
@@ -67,7 +68,8 @@ struct Pixels {
 class RowResampler {
 public:
     // The destination has fx.outCount() x fy.outCount() pixels.
-    RowResampler(const AxisFilter& fx, const AxisFilter& fy, int channels, const Pixels& destination);
+    RowResampler(const AxisFilter& fx, const AxisFilter& fy, int channels,
+                 const Pixels& destination);
     ~RowResampler();
     RowResampler(const RowResampler&) = delete;
     RowResampler& operator=(const RowResampler&) = delete;

@@ -24,6 +24,8 @@ namespace {
 std::mutex handlerMutex;
 std::function<void(const std::string&)> showURLHandler;
 std::function<void()> beepHandler;
+std::function<std::string(const std::string&, const std::string&, const std::string&)>
+    localizedStringHandler;
 
 template <typename Handler>
 Handler handlerCopy(const Handler& handler) {
@@ -70,8 +72,10 @@ void ShowURL(const std::string& url) {
         app, [address] { QDesktopServices::openUrl(address); }, Qt::AutoConnection);
 }
 
-std::string GetLocalizedString(const std::string& /*key*/, const std::string& english,
-                               const std::string& /*language*/) {
+std::string GetLocalizedString(const std::string& key, const std::string& english,
+                               const std::string& language) {
+    if (const auto handler = handlerCopy(localizedStringHandler))
+        return handler(key, english, language);
     // No translations ship with the program: every language reads the English text.
     return english;
 }
@@ -95,6 +99,13 @@ void setShowURLHandler(std::function<void(const std::string&)> handler) {
 void setBeepHandler(std::function<void()> handler) {
     std::lock_guard lock(handlerMutex);
     beepHandler = std::move(handler);
+}
+
+void setLocalizedStringHandler(
+    std::function<std::string(const std::string&, const std::string&, const std::string&)>
+        handler) {
+    std::lock_guard lock(handlerMutex);
+    localizedStringHandler = std::move(handler);
 }
 
 }  // namespace testing

@@ -3,9 +3,12 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -295,6 +298,23 @@ void processEvents() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
+}
+
+std::string clipboardText() {
+    ui::requireMainThread();
+    return ui::fromQt(QGuiApplication::clipboard()->text());
+}
+
+void setClipboardText(const std::string& text) {
+    ui::requireMainThread();
+    QGuiApplication::clipboard()->setText(ui::toQt(text));
+}
+
+int alphaAt(const std::string& file, int x, int y) {
+    const QImage image(QFile::decodeName(QByteArray::fromStdString(file)));
+    if (image.isNull() || !image.valid(x, y))
+        return -1;
+    return qAlpha(image.pixel(x, y));
 }
 
 void resetRuntime() {

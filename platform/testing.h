@@ -46,6 +46,15 @@ bool grabToFile(Window& window, const std::string& path);
 bool waitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds timeout = std::chrono::seconds(20));
 void processEvents();
+// The opacity (0 clear .. 255 opaque) of a pixel of a picture file, as Qt's own image reader sees
+// it; -1 when the file does not open or the point lies outside. For checks of what was saved.
+int alphaAt(const std::string& file, int x, int y);
+// The clipboard's plain text, read and replaced as another program would.
+[[nodiscard]] std::string clipboardText();
+void setClipboardText(const std::string& text);
+// From now on the handler sees every value set on any progress bar, in order (main thread); an
+// empty handler stops it.
+void setProgressValueHandler(std::function<void(double)> handler);
 // Forgets an earlier quit or unhandled exception, so that the next RuntimeRun starts clean and
 // RuntimeExitCode reads 0 again.
 void resetRuntime();

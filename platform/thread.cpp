@@ -15,6 +15,13 @@
 
 namespace fw {
 
+namespace {
+
+// Constant-initialised with a trivial destructor: still valid while workers outlive main.
+std::atomic<int> runsInProgress{0};
+
+}  // namespace
+
 // Shared with the queued delivery calls, which may run after the Thread object is gone.
 struct Thread::Impl {
     explicit Impl(Thread* o) : owner(o) {}
@@ -90,6 +97,8 @@ void Thread::Run() {
     }
     aboutToRun();
     d->running = true;
+    // Counted before the thread starts, so that no started run is ever missing from the count.
+    ++runsInProgress;
     try {
         d->worker = std::thread([this, impl = d] {
             try {
@@ -100,9 +109,11 @@ void Thread::Run() {
                 std::cerr << "Unhandled exception in a thread's run" << std::endl;
             }
             impl->running = false;
+            --runsInProgress;
         });
     } catch (const std::system_error& e) {
         d->running = false;
+        --runsInProgress;
         throw RuntimeException(std::string("The thread could not be started: ") + e.what());
     }
 }
@@ -133,6 +144,10 @@ void Thread::AddUserInterfaceUpdate(const std::vector<Pair>& pairs) {
 
 bool Thread::isRunning() const {
     return d->running;
+}
+
+int Thread::runningCount() {
+    return runsInProgress;
 }
 
 void Thread::wait() {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFontDatabase>
 
 #include "engine/framework/application.h"
 #include "engine/framework/eventloop.h"
@@ -46,10 +47,19 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
     return lowercase(a) == lowercase(b);
 }
 
+QString systemFamily() {
+    // Looked up once: the family does not change while the program runs.
+    static const QString family = [] {
+        const QString wanted = QStringLiteral("DejaVu Sans");
+        return QFontDatabase::hasFamily(wanted) ? wanted : QApplication::font().family();
+    }();
+    return family;
+}
+
 QFont fontFor(const std::string& name, double size, bool bold, bool italic, bool underline) {
     QFont font = QApplication::font();
-    if (!name.empty() && !equalsIgnoringCase(name, "System"))
-        font.setFamily(toQt(name));
+    font.setFamily(name.empty() || equalsIgnoringCase(name, "System") ? systemFamily()
+                                                                      : toQt(name));
     // Sizes are taken as pixels: the layouts were made for a screen where a size-12 caption fits
     // a 16-pixel-high label.
     const int pixels = size > 0 ? static_cast<int>(size + 0.5) : standardPixelSize;

@@ -31,8 +31,11 @@ void runGuarded(const std::function<void()>& code);
 [[nodiscard]] std::string lowercase(const std::string& text);
 [[nodiscard]] bool equalsIgnoringCase(const std::string& a, const std::string& b);
 
-// The standard pixel size of texts whose size is 0, and the font "System" stands for.
+// The standard pixel size of texts whose size is 0, and the font "System" stands for: one
+// concrete family on every desktop (DejaVu Sans, else the platform's default when it is missing),
+// so that captions fit the geometry the layouts give them.
 inline constexpr int standardPixelSize = 12;
+[[nodiscard]] QString systemFamily();
 [[nodiscard]] QFont fontFor(const std::string& name, double size, bool bold, bool italic,
                             bool underline);
 

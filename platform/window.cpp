@@ -403,8 +403,17 @@ void Window::Constructor() {
     }
     d->open = true;
     d->top->setWindowTitle(ui::toQt(d->title));
-    Show();
-    Event_Open();
+    // Shown once Open has run, so that the window first appears at the size Open gives it; a
+    // window that Open closed stays hidden, and one whose Open failed still appears, as open.
+    try {
+        Event_Open();
+    } catch (...) {
+        if (d->open)
+            Show();
+        throw;
+    }
+    if (d->open)
+        Show();
 }
 
 std::shared_ptr<Window> Window::FindOpen(const std::string& className) {

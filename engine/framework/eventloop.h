@@ -9,7 +9,8 @@ void initHeadless(int argc, char** argv);
 // Runs the event loop on the calling thread until quitEventLoop; returns its code.
 int runEventLoop();
 void quitEventLoop(int code);
-// Runs pending events (queued progress messages among them) until none is left.
+// Runs pending events (queued progress messages among them), and those they post, until none is
+// left; events that post more without end stop it only after many rounds.
 void processEvents();
 [[nodiscard]] bool isMainThread();
 

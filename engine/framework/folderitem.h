@@ -20,8 +20,11 @@ public:
     // leave the folder ("", ".", "..", or one holding "/" or NUL) raises RuntimeException.
     [[nodiscard]] FolderItemPtr Child(const std::string& name, bool followAlias = true) const;
     // The entry at a 0-based index in the folder's listing (sorted by name); nil when out of range.
+    // Like Count, raises IOException for a folder that exists but cannot be listed.
     [[nodiscard]] FolderItemPtr ChildAt(std::int64_t index, bool followAlias = true) const;
-    // Entries of the folder, files and folders alike; 0 for a file or a missing folder.
+    // Entries of the folder, files and folders alike; 0 for a file or a missing folder. A folder
+    // that exists but cannot be listed (no read permission, no descriptor left) raises IOException
+    // with the error number and the folder's name, never passing for an empty folder.
     [[nodiscard]] std::int64_t Count() const;
     // The item's own name, extension included, as valid UTF-8.
     [[nodiscard]] std::string Name() const;

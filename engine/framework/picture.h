@@ -34,7 +34,7 @@ public:
     // The picture's drawing surface.
     [[nodiscard]] fw::Graphics& Graphics();
     // The transparency mask, a picture of the same size; created (opaque) when there is none and
-    // create is true, nil otherwise.
+    // create is true, nil otherwise. A mask has no mask of its own: nil.
     [[nodiscard]] Picture* Mask(bool create = true);
     [[nodiscard]] bool hasMask() const;
 

@@ -21,6 +21,11 @@ namespace testing {
 // Seams for tests: record what would reach the desktop instead of reaching it. Empty restores.
 void setShowURLHandler(std::function<void(const std::string&)> handler);
 void setBeepHandler(std::function<void()> handler);
+// Answers GetLocalizedString in place of the built-in lookup, with the three texts it was given.
+void setLocalizedStringHandler(
+    std::function<std::string(const std::string& key, const std::string& english,
+                              const std::string& language)>
+        handler);
 }  // namespace testing
 
 }  // namespace fw

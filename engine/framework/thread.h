@@ -24,6 +24,8 @@ public:
     void AddUserInterfaceUpdate(const std::vector<Pair>& pairs);
 
     [[nodiscard]] bool isRunning() const;
+    // The number of runs in progress in the whole process, from Run until Event_Run has returned.
+    [[nodiscard]] static int runningCount();
     // Blocks until the current run, if any, has returned. Queued updates stay queued.
     void wait();
     // Delivers the queued updates now, on the calling (main) thread.

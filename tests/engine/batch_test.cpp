@@ -15,6 +15,7 @@
 #include "engine/framework/folderitem.h"
 #include "engine/framework/picture.h"
 #include "engine/framework/text.h"
+#include "platform/testing.h"
 #include "tests/engine/recordingworker.h"
 #include "tests/engine/suitehome.h"
 #include "tests/engine/testfolder.h"
@@ -148,6 +149,75 @@ TEST(Batch, TriesEveryEntryAndKeepsTransparency) {
     ASSERT_TRUE(transparent);
     EXPECT_EQ(transparent->Width(), 32);
     EXPECT_TRUE(transparent->hasMask()) << "the source's transparency is lost";
+    // The mask is scaled with the picture: the source's clear left half is the output's.
+    const std::string saved = tmp.path("Mixed (50%)/b.png");
+    for (const int y : {0, 11, 23}) {
+        for (const int x : {0, 7, 14})
+            EXPECT_LE(fw::testing::alphaAt(saved, x, y), 8) << x << "," << y << " is not clear";
+        for (const int x : {17, 24, 31})
+            EXPECT_GE(fw::testing::alphaAt(saved, x, y), 247) << x << "," << y << " is not opaque";
+    }
+}
+
+// Documents alone: every entry is tried and reported, nothing is saved, and the batch still ends
+// with "Done" and its output folder.
+TEST(Batch, FolderOfDocumentsWithoutPictures) {
+    TestFolder tmp;
+    tmp.makeFolder("Papers/old");
+    tmp.writeFile("Papers/letter.txt", "Dear all,\n");
+    tmp.writeFile("Papers/fake.png", "not really a picture");
+    RecordingWorker worker;
+    biggest20(worker);
+    worker.dir = tmp.item("Papers");
+
+    EXPECT_MESSAGES(worker.runBatch(), {status(1, 3), status(2, 3), status(3, 3), "Done=true"});
+    EXPECT_TRUE(tmp.item("Papers (B20)")->Directory());
+    EXPECT_TRUE(tmp.names("Papers (B20)").empty());
+}
+
+// A folder that is there but cannot be read must not pass for an empty one.
+TEST(Batch, UnreadableSourceFolderEndsWithAnError) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads folders without read permission";
+    TestFolder tmp;
+    tmp.makeFolder("Shut");
+    tmp.writePicture("Shut/a.png", 40, 30, PNG);
+    ASSERT_EQ(chmod(tmp.path("Shut").c_str(), 0300), 0);
+    RecordingWorker worker;
+    biggest20(worker);
+    worker.dir = tmp.item("Shut");
+    const int beeps = beepCount();
+    const Messages messages = worker.runBatch();
+    chmod(tmp.path("Shut").c_str(), 0755);
+
+    EXPECT_MESSAGES(messages, {kAnyError});
+    ASSERT_FALSE(messages.empty());
+    EXPECT_NE(messages.back().find("\"Shut\""), std::string::npos) << messages.back();
+    EXPECT_EQ(worker.beepsAtEnd - beeps, 1);
+}
+
+// Output names must fit the file system's 255 bytes with room for a collision number: a
+// Latin-1 name grows threefold once shown as text, and a long valid one overflows with ".jpg".
+TEST(Batch, LongNamesAreCutToFitTheFileSystem) {
+    TestFolder tmp;
+    tmp.makeFolder("Long");
+    const std::string latin1 = std::string(100, '\xE9') + ".png";  // 104 bytes
+    const std::string valid = std::string(246, 'v');               // + extension: 250 bytes
+    for (const std::string& name : {valid + ".jpg", valid + ".png", latin1})
+        tmp.writePicture("Long/" + name, 40, 30, PNG);
+    RecordingWorker worker;
+    biggest20(worker);
+    worker.dir = tmp.item("Long");
+
+    EXPECT_MESSAGES(worker.runBatch(), {status(1, 3), "NbDone=1", status(2, 3), "NbDone=2",
+                                        status(3, 3), "NbDone=3", "Done=true"});
+    std::string replaced;  // what each byte of the Latin-1 name shows as
+    for (int i = 0; i < 81; ++i)
+        replaced += "\xEF\xBF\xBD";
+    const std::string cut(244, 'v');
+    EXPECT_EQ(tmp.names("Long (B20)"),
+              (std::vector<std::string>{cut + "-2.jpg", cut + ".jpg", replaced + ".jpg"}));
+    expectPicture(tmp.item("Long (B20)/" + cut + "-2.jpg"), 20, 15);
 }
 
 TEST(Batch, NamesOutputFilesByTheNamingRules) {

@@ -156,9 +156,16 @@ TEST(VimbelBatch, PrintsEachMessageAsAJsonLineAndExitsByTheOutcome) {
               "{\"Status\":\"Processing picture 1 of 3\"}\n"
               "{\"Error\":\"Width/Height needs to be in the range 1-32767\"}\n");
 
-    const Outcome cancelled = runTool("--proportionalSize=20 --cancel-after=1 " + in);
+    // Stopped after the first saved picture of several: one "NbDone", then the end.
+    tmp.makeFolder("many");
+    for (const char* name : {"p1.png", "p2.png", "p3.png", "p4.png"})
+        tmp.writePicture(std::string("many/") + name, 40, 30, fw::Picture::FormatPNG);
+    const Outcome cancelled =
+        runTool("--proportionalSize=20 --cancel-after=1 '" + tmp.path("many") + "'");
     EXPECT_EQ(cancelled.exitCode, 0);
-    EXPECT_TRUE(cancelled.output.ends_with("{\"Done\":true}\n")) << cancelled.output;
+    EXPECT_EQ(cancelled.output,
+              "{\"Status\":\"Processing picture 1 of 4\"}\n{\"NbDone\":1}\n{\"Done\":true}\n");
+    EXPECT_EQ(tmp.names("many (B20)"), (std::vector<std::string>{"p1.jpg"}));
 
     for (const std::string& bad : {"--boxWidth=abc " + in, "--unknown=1 " + in, std::string(),
                                    "'" + tmp.path("missing") + "'"}) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/fitname.h"
 #include "engine/foldersuffix.h"
 #include "engine/outputfoldername.h"
 #include "engine/targetsize.h"
@@ -269,6 +270,49 @@ TEST(SetName, DerivesTheBaseName) {
         settings.nameDOS = row.dos;
         EXPECT_EQ(settings.setname(nullptr, row.name), row.expected)
             << row.name << " web " << row.web << " dos " << row.dos;
+    }
+}
+
+std::string times(int n, const std::string& piece) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += piece;
+    return out;
+}
+
+// Names are cut so that "-999999" and the extension still fit in 255 bytes, never inside a
+// character.
+TEST(FitName, CutsLongBaseNamesAtACharacterBoundary) {
+    const std::string e = "\xC3\xA9";              // é, 2 bytes
+    const std::string bad = "\xEF\xBF\xBD";        // U+FFFD, what a byte that is not UTF-8 shows
+    const std::string smile = "\xF0\x9F\x98\x80";  // 4 bytes
+    struct Row {
+        const char* what;
+        std::string base, extension, expected;
+    };
+    const Row rows[] = {
+        {"short", "holiday", "jpg", "holiday"},
+        {"empty", "", "jpg", ""},
+        {"just fits", std::string(244, 'a'), "jpg", std::string(244, 'a')},
+        {"one byte over", std::string(245, 'a'), "jpg", std::string(244, 'a')},
+        {"fits with .jpg but not with -2", std::string(250, 'v'), "jpg", std::string(244, 'v')},
+        {"104 bytes of Latin-1 shown as 300", times(100, bad), "png", times(81, bad)},
+        {"two-byte characters that fit", times(122, e), "jpg", times(122, e)},
+        {"cut between two-byte characters", "ab" + times(122, e), "jpg", "ab" + times(121, e)},
+        {"cut inside a two-byte character", "a" + times(122, e), "jpg", "a" + times(121, e)},
+        {"cut inside a four-byte character", std::string(242, 'a') + smile, "jpg",
+         std::string(242, 'a')},
+        {"a longer extension leaves less room", std::string(250, 'v'), "jpeg",
+         std::string(243, 'v')},
+        {"an extension that leaves no room", "abc", std::string(250, 'x'), ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string got = fitname(row.base, row.extension);
+        EXPECT_EQ(got, row.expected) << got.size() << " bytes";
+        if (row.extension.size() < 200) {
+            EXPECT_LE(got.size() + std::string("-999999.").size() + row.extension.size(), 255u);
+        }
     }
 }
 

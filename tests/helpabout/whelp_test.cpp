@@ -235,7 +235,11 @@ TEST_F(HelpWindowTest, EditItemsServeThePageWhileTheHelpWindowIsActive) {
                                                   {"EditUndo", false}};
     for (const auto& [name, enabled] : items)
         EXPECT_EQ(fw::testing::menuItemEnabled(name), enabled) << name;
+    fw::testing::setClipboardText("kept");
+    ASSERT_TRUE(window->hvMain()->EditSelectAll());
     EXPECT_TRUE(fw::testing::chooseMenuItem("EditCopy"));
+    EXPECT_NE(fw::testing::clipboardText().find("Vimbel! 1.7"), std::string::npos)
+        << fw::testing::clipboardText();
 
     // In the about box the viewer is out of reach.
     auto box = the::Credits();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/framework/application.h"
+#include "engine/framework/classregistry.h"
 #include "engine/framework/folderitem.h"
 #include "engine/framework/thread.h"
 #include "engine/framework/window.h"
@@ -109,6 +110,15 @@ TEST_F(StartupTest, OneMainWindowWhicheverComesFirst) {
         EXPECT_EQ(window->STFolder()->Caption(), "pictures");
         EXPECT_EQ(window->MenuBar(), app()->MenuBar());
     }
+}
+
+// Every class of the program is known to the registry before start-up, not only once a first
+// object of it is made.
+TEST_F(StartupTest, RegistersEveryProgramClass) {
+    startup::registerClasses();
+    for (const char* name : {"App", "Menu", "threadResize", "Main.Main", "Main.RBType",
+                             "Main._wrapper_internalthread", "WHelp.WHelp", "Credits.Credits"})
+        EXPECT_NE(fw::ClassRegistry::find(name), nullptr) << name;
 }
 
 TEST_F(StartupTest, AppHandlesOnlyOpenAndOpenDocument) {

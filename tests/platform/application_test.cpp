@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -14,6 +17,8 @@
 #include "engine/framework/classregistry.h"
 #include "engine/framework/controls.h"
 #include "engine/framework/exceptions.h"
+#include "platform/controlimpl.h"
+#include "platform/uisupport.h"
 #include "uitestwindow.h"
 
 namespace {
@@ -70,14 +75,16 @@ TEST_F(Runtime, LateStartupRunsAtOnceAndOpenComesFromTheLoop) {
     EXPECT_EQ(fw::RuntimeExitCode(), 3);
 }
 
-TEST_F(Runtime, EachExistingPathOnTheCommandLineIsOpenedAsADocument) {
+// Every path named on the command line reaches the program, made absolute against the current
+// folder, whether it exists or not: the program decides what to do with it. Options do not.
+TEST_F(Runtime, EachPathOnTheCommandLineIsOpenedAsADocument) {
     QTemporaryDir temp;
     ASSERT_TRUE(QDir(temp.path()).mkpath("pictures"));
     QFile(temp.filePath("pictures/a.jpg")).open(QIODevice::WriteOnly);
     const QString here = QDir::currentPath();
     QDir::setCurrent(temp.path());
-    fw::platform::setDocumentArgumentsForTests(
-        {temp.filePath("pictures").toStdString(), "pictures/a.jpg", "missing.jpg", ""});
+    fw::platform::setDocumentArgumentsForTests({temp.filePath("pictures").toStdString(),
+                                                "pictures/a.jpg", "missing.jpg", "", "-psn_0_42"});
     auto app = std::make_shared<RecordingApp>();
     fw::RuntimeRegisterAppObject(app);
     fw::RunFrameworkInitialization([] {});
@@ -87,7 +94,41 @@ TEST_F(Runtime, EachExistingPathOnTheCommandLineIsOpenedAsADocument) {
     QDir::setCurrent(here);
     EXPECT_EQ(app->log, (std::vector<std::string>{
                             "Open", "OpenDocument " + temp.filePath("pictures").toStdString(),
-                            "OpenDocument " + temp.filePath("pictures/a.jpg").toStdString()}));
+                            "OpenDocument " + temp.filePath("pictures/a.jpg").toStdString(),
+                            "OpenDocument " + temp.filePath("missing.jpg").toStdString()}));
+}
+
+// "System" (or no name) is one concrete family at the sizes the layouts were made for, so that
+// captions fit their laid-out geometry on any desktop.
+TEST(Fonts, SystemIsDejaVuSansAtTheLayoutSizes) {
+    ASSERT_TRUE(QFontDatabase::hasFamily(QStringLiteral("DejaVu Sans")))
+        << "fonts-dejavu-core is not installed";
+    EXPECT_EQ(QApplication::font().family().toStdString(), "DejaVu Sans");
+    EXPECT_EQ(QApplication::font().pixelSize(), fw::ui::standardPixelSize);
+    struct Case {
+        const char* name;
+        double size;
+        const char* family;
+        int pixels;
+    };
+    for (const Case& c : std::vector<Case>{{"System", 0, "DejaVu Sans", 12},
+                                           {"system", 11, "DejaVu Sans", 11},
+                                           {"", 14, "DejaVu Sans", 14},
+                                           {"DejaVu Serif", 0, "DejaVu Serif", 12}}) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.size));
+        const QFont font = fw::ui::fontFor(c.name, c.size, true, false, false);
+        EXPECT_EQ(font.family().toStdString(), c.family);
+        EXPECT_EQ(QFontInfo(font).family().toStdString(), c.family) << "the family is really there";
+        EXPECT_EQ(font.pixelSize(), c.pixels);
+        EXPECT_TRUE(font.bold());
+    }
+    OpenedWindow w([](TestWindow& win) {
+        win.onCreate = [](TestWindow& self) { self.add<fw::Label>("STStatus", 13, 77, 343, 20); };
+    });
+    const QWidget* label = dynamic_cast<fw::Control*>(w->ControlByName("STStatus"))->impl().widget;
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(QFontInfo(label->font()).family().toStdString(), "DejaVu Sans");
+    EXPECT_EQ(QFontInfo(label->font()).pixelSize(), 12);
 }
 
 TEST_F(Runtime, AnExceptionEscapingAHandlerIsReportedAndEndsTheLoop) {

@@ -3,16 +3,22 @@
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/framework/exceptions.h"
 #include "engine/framework/folderitem.h"
+#include "platform/folderreads.h"
 #include "tests/platform/scratch.h"
 
 namespace {
@@ -143,6 +149,116 @@ TEST(FolderItem, ListingFollowsChangesToTheFolder) {
     EXPECT_EQ(folder->Count(), 0);
     dir.write("z", "x");
     EXPECT_EQ(listing(*folder), std::vector<std::string>{"z"});
+}
+
+// Undoes a way of making a folder unlistable when it goes.
+class Restore {
+public:
+    explicit Restore(std::function<void()> undo) : m_undo(std::move(undo)) {}
+    ~Restore() { m_undo(); }
+    Restore(const Restore&) = delete;
+    Restore& operator=(const Restore&) = delete;
+
+private:
+    std::function<void()> m_undo;
+};
+
+// No read permission: opendir fails with EACCES (but not for root).
+std::function<void()> withoutReadPermission(const std::string& folder) {
+    chmod(folder.c_str(), 0300);
+    return [folder] { chmod(folder.c_str(), 0755); };
+}
+
+// Every descriptor number below the limit in use: opendir fails with EMFILE, also for root.
+std::function<void()> withoutFreeDescriptors(const std::string&) {
+    rlimit old{};
+    getrlimit(RLIMIT_NOFILE, &old);
+    const int lowestFree = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    close(lowestFree);
+    rlimit none = old;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree);
+    setrlimit(RLIMIT_NOFILE, &none);
+    return [old] { setrlimit(RLIMIT_NOFILE, &old); };
+}
+
+// A folder that is there but cannot be listed must not pass for an empty one: a batch over it
+// would report success having done nothing.
+TEST(FolderItem, FolderThatCannotBeListedRaisesIOException) {
+    struct Row {
+        const char* what;
+        std::function<void()> (*makeUnlistable)(const std::string&);
+        int error;
+        bool rootBypasses;
+    };
+    const Row rows[] = {
+        {"no read permission", withoutReadPermission, EACCES, true},
+        {"no descriptor left", withoutFreeDescriptors, EMFILE, false},
+    };
+    bool skipped = false;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.rootBypasses && geteuid() == 0) {
+            skipped = true;
+            continue;
+        }
+        scratch::Dir dir;
+        dir.write("Shut away/a.png", "x");
+        auto folder = FolderItem::fromNativePath(dir.at("Shut away"));
+        ASSERT_EQ(folder->Count(), 1);  // a listing read before must not hide the failure
+        dir.write("Shut away/b.png", "x");
+        std::int64_t count = -1;
+        fw::FolderItemPtr child;
+        int countError = 0, childError = 0;
+        std::string message;
+        {
+            const Restore restore(row.makeUnlistable(folder->NativePath()));
+            try {
+                count = folder->Count();
+            } catch (const fw::IOException& e) {
+                countError = e.ErrorNumber();
+                message = e.Message();
+            }
+            try {
+                child = folder->ChildAt(0);
+            } catch (const fw::IOException& e) {
+                childError = e.ErrorNumber();
+            }
+        }
+        EXPECT_EQ(count, -1) << "listed as " << count << " entries";
+        EXPECT_EQ(child, nullptr);
+        EXPECT_EQ(countError, row.error);
+        EXPECT_EQ(childError, row.error);
+        EXPECT_NE(message.find("\"Shut away\""), std::string::npos) << message;
+        EXPECT_NE(message.find(std::to_string(row.error)), std::string::npos) << message;
+        EXPECT_EQ(listing(*folder), (std::vector<std::string>{"a.png", "b.png"}))
+            << "the folder lists again once it can";
+    }
+    if (skipped)
+        GTEST_SKIP() << "root lists folders without read permission";
+}
+
+// Only a stamp that a later change could repeat calls for a fresh read; a folder whose time lies
+// far away (ahead of the clock or long past) is read once however often it is asked.
+TEST(FolderItem, ListingIsReadOnceWhenTheFolderTimeCannotRepeat) {
+    for (const std::int64_t offset : {std::int64_t{3600}, std::int64_t{-3600}}) {
+        SCOPED_TRACE(offset);
+        scratch::Dir dir;
+        for (int i = 0; i < 20; ++i)
+            dir.write("d/f" + std::to_string(10 + i), "x");
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        const timespec times[2] = {now, {now.tv_sec + offset, now.tv_nsec}};
+        ASSERT_EQ(utimensat(AT_FDCWD, dir.at("d").c_str(), times, 0), 0);
+
+        auto folder = FolderItem::fromNativePath(dir.at("d"));
+        const std::uint64_t before = fw::platform::folderListingReadsForTests();
+        EXPECT_EQ(listing(*folder).size(), 20u);
+        EXPECT_EQ(fw::platform::folderListingReadsForTests() - before, 1u);
+
+        dir.write("d/new", "x");  // a change still shows
+        EXPECT_EQ(folder->Count(), 21);
+        EXPECT_EQ(folder->ChildAt(20)->Name(), "new");
+    }
 }
 
 TEST(FolderItem, ListingIsSafeToShareBetweenThreads) {

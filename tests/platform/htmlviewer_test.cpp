@@ -95,6 +95,21 @@ TEST_F(Viewer, EveryNavigationAsksCancelLoadThenBegins) {
                   "cancel? " + address("missing.html"), "begin " + address("missing.html")}));
 }
 
+// The browser's own history keys would change page behind CancelLoad and DocumentBegin.
+TEST_F(Viewer, HistoryKeysLeaveThePageAlone) {
+    viewer->LoadPage(page("index.html"));
+    clickLink("Release notes");
+    ASSERT_EQ(viewer->currentAddress(), address("historic.html"));
+    events.clear();
+    auto* browser = qobject_cast<QTextBrowser*>(viewer->impl().widget);
+    for (const Qt::Key key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right}) {
+        QTest::keyClick(browser, key, Qt::AltModifier);
+        EXPECT_NE(viewer->plainText().find("History"), std::string::npos) << key;
+        EXPECT_EQ(viewer->currentAddress(), address("historic.html")) << key;
+    }
+    EXPECT_TRUE(events.empty());
+}
+
 TEST_F(Viewer, CancelLoadTrueKeepsTheCurrentPage) {
     viewer->LoadPage(page("index.html"));
     stopAll = true;

@@ -134,6 +134,61 @@ TEST_F(MenuWindow, ShortcutsRunThePassThenTheHandler) {
     EXPECT_EQ(chosen.size(), 1u);
 }
 
+// Two windows share the bar; only the first enables the help item. A shortcut chosen in either
+// window must leave every shortcut able to reach the next window's enabling pass.
+TEST(Menus, ShortcutsKeepWorkingAcrossWindows) {
+    auto bar = makeBar();
+    std::vector<std::string> chosen;
+    const auto setUp = [&](bool helpEnabled) {
+        return [&, helpEnabled](TestWindow& win) {
+            win.onLayout = [&](TestWindow& self) { self.setMenuBar(bar); };
+            win.onMenuHandlers = [&](TestWindow& self) {
+                self.AddMenuHandler("HelpHelp", [&, name = self.className] {
+                    chosen.push_back(name);
+                    return true;
+                });
+            };
+            if (helpEnabled)
+                win.onEnableMenuItems = [&](TestWindow&) { bar->Lookup("HelpHelp")->Enable(); };
+        };
+    };
+    OpenedWindow main(setUp(true), "Test.Main");
+    OpenedWindow help(setUp(false), "Test.Help");
+    struct Press {
+        OpenedWindow* window;
+        const char* keys;
+        std::vector<std::string> chosenAfter;
+    };
+    const std::vector<Press> presses{
+        {&help, "Ctrl+C", {}},  // disabled in the help window: nothing
+        {&main, "Ctrl+?", {"Test.Main"}},
+        {&help, "Ctrl+?", {"Test.Main"}},
+        {&main, "Ctrl+?", {"Test.Main", "Test.Main"}},
+    };
+    for (const Press& p : presses) {
+        SCOPED_TRACE(std::string(p.keys) + " in " + (*p.window)->className);
+        fw::testing::pressKeys(**p.window, p.keys);
+        EXPECT_EQ(chosen, p.chosenAfter);
+    }
+}
+
+// Each item keeps one action per live bar, however many bars came and went.
+TEST(Menus, ItemsForgetTheActionsOfDestroyedBars) {
+    auto bar = makeBar();
+    for (int round = 0; round < 3; ++round) {
+        OpenedWindow w([&](TestWindow& win) {
+            win.onLayout = [&](TestWindow& self) { self.setMenuBar(bar); };
+        });
+        // Rebuilding from another bar and back destroys the first Qt bar.
+        w->setMenuBar(makeBar());
+        w->setMenuBar(bar);
+    }
+    OpenedWindow w(
+        [&](TestWindow& win) { win.onLayout = [&](TestWindow& self) { self.setMenuBar(bar); }; });
+    EXPECT_EQ(bar->Lookup("HelpHelp")->impl().actions.size(), 1u);
+    EXPECT_EQ(bar->Lookup("UntitledMenu0")->impl().actions.size(), 1u);
+}
+
 TEST_F(MenuWindow, TheQuitItemQuitsThroughTheCloseHandlers) {
     // The close handler quits in turn, as the main window's does.
     int closes = 0;

@@ -3,6 +3,7 @@
 #include <QColorSpace>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -48,7 +49,8 @@ std::string messageOf(const std::function<void()>& action) {
 std::vector<std::string> temporaryFiles(const std::string& folder) {
     std::vector<std::string> found;
     for (const auto& e : std::filesystem::directory_iterator(folder))
-        if (e.path().filename().string().rfind(".vimbel-", 0) == 0) found.push_back(e.path());
+        if (e.path().filename().string().rfind(".vimbel-", 0) == 0)
+            found.push_back(e.path());
     return found;
 }
 
@@ -67,10 +69,10 @@ TEST(Picture, NewPictureChecksBothSides) {
         std::int64_t w, h;
         bool valid;
     };
-    for (const Case& c : {Case{1, 1, true}, Case{32767, 32767, true}, Case{640, 480, true},
-                          Case{0, 10, false}, Case{10, 0, false}, Case{32768, 1, false},
-                          Case{1, 32768, false}, Case{-5, 10, false}, Case{10, -1, false},
-                          Case{std::int64_t{1} << 40, 1, false}}) {
+    for (const Case& c :
+         {Case{1, 1, true}, Case{32767, 32767, true}, Case{640, 480, true}, Case{0, 10, false},
+          Case{10, 0, false}, Case{32768, 1, false}, Case{1, 32768, false}, Case{-5, 10, false},
+          Case{10, -1, false}, Case{std::int64_t{1} << 40, 1, false}}) {
         if (c.valid) {
             Picture p(c.w, c.h, 32);
             EXPECT_EQ(p.Width(), c.w);
@@ -132,16 +134,55 @@ TEST(Picture, WhatIsNotAPictureOpensAsNil) {
         {"empty", dir.write("empty.png", "")},
         {"text", dir.write("notes.jpg", "just some text\n")},
         {"folder", dir.mkdir("folder.png")},
-        {"png signature then junk", dir.write("junk.png", png.left(8).toStdString() + "junkjunkjunk")},
+        {"png signature then junk",
+         dir.write("junk.png", png.left(8).toStdString() + "junkjunkjunk")},
         {"jpeg start then junk", dir.write("junk.jpg", std::string("\xFF\xD8\xFF\xE0junk", 8))},
         {"jpeg cut inside its header", fixtures::write(dir, "cut.jpg", jpeg.left(40))},
     };
-    for (const Case& c : cases) EXPECT_EQ(Picture::Open(item(c.path)), nullptr) << c.what;
+    for (const Case& c : cases)
+        EXPECT_EQ(Picture::Open(item(c.path)), nullptr) << c.what;
 
     // Contents decide, not names; a name that is not UTF-8 still opens.
     EXPECT_NE(Picture::Open(item(fixtures::write(dir, "photo.txt", jpeg))), nullptr);
     EXPECT_NE(Picture::Open(item(fixtures::write(dir, "image.jpg", png))), nullptr);
     EXPECT_NE(Picture::Open(item(fixtures::write(dir, "\xff\xfe.png", png))), nullptr);
+}
+
+TEST(Picture, OtherFormatsOpenThroughQtPlugins) {
+    scratch::Dir dir;
+    const QImage quads = fixtures::quadrants(40, 30);
+    int tried = 0;
+    for (const char* format : {"png", "bmp", "ppm", "tiff", "webp", "tga", "ico"}) {
+        if (!QImageWriter::supportedImageFormats().contains(format))
+            continue;
+        ++tried;
+        SCOPED_TRACE(format);
+        // Lossless, so that the colours can be checked closely (WebP at 100 is lossless).
+        auto src = Picture::Open(item(fixtures::write(dir, std::string("f.") + format,
+                                                      fixtures::encode(quads, format, 100))));
+        ASSERT_NE(src, nullptr);
+        EXPECT_EQ(src->Width(), 40);
+        EXPECT_EQ(src->Height(), 30);
+        resizeLikeTheEngine(src, 20, 15, dir.at("f-out.png"), PNG);
+        const QImage out = readBack(dir.at("f-out.png"));
+        EXPECT_LE(distance(out.pixelColor(4, 3), QColor(230, 0, 0)), 8);
+        EXPECT_LE(distance(out.pixelColor(15, 11), QColor(240, 220, 0)), 8);
+    }
+    EXPECT_GE(tried, 5);
+
+    // A vector picture renders at the size drawn.
+    auto svg = Picture::Open(
+        item(dir.write("v.svg",
+                       "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'>"
+                       "<rect width='100' height='100' fill='#ff0000'/>"
+                       "<rect x='100' width='100' height='100' fill='#0000ff'/></svg>")));
+    ASSERT_NE(svg, nullptr);
+    EXPECT_EQ(svg->Width(), 200);
+    EXPECT_EQ(svg->Height(), 100);
+    resizeLikeTheEngine(svg, 50, 25, dir.at("v.png"), PNG);
+    const QImage out = readBack(dir.at("v.png"));
+    EXPECT_LE(distance(out.pixelColor(10, 12), QColor(255, 0, 0)), 4);
+    EXPECT_LE(distance(out.pixelColor(40, 12), QColor(0, 0, 255)), 4);
 }
 
 TEST(Picture, TruncatedJpegOpensAndDrawsWhatItHas) {
@@ -162,8 +203,8 @@ TEST(Picture, OrientationTagGivesUprightPictures) {
     const QByteArray plain = fixtures::encode(stored, "jpeg", 95);
     for (int orientation = 1; orientation <= 8; ++orientation) {
         for (bool bigEndian : {true, false}) {
-            SCOPED_TRACE(testing::Message() << "orientation " << orientation
-                                            << (bigEndian ? " MM" : " II"));
+            SCOPED_TRACE(testing::Message()
+                         << "orientation " << orientation << (bigEndian ? " MM" : " II"));
             const QByteArray bytes = fixtures::withExifOrientation(plain, orientation, bigEndian);
             // Qt's own JPEG reader applies the tag too: it is the reference.
             QBuffer buffer(const_cast<QByteArray*>(&bytes));
@@ -186,11 +227,15 @@ TEST(Picture, OrientationTagGivesUprightPictures) {
                 resizeLikeTheEngine(again, w, h, dir.at("o.png"), PNG);
                 const QImage out = readBack(dir.at("o.png"));
                 ASSERT_EQ(out.size(), QSize(static_cast<int>(w), static_cast<int>(h)));
-                for (auto [fx, fy] : {std::pair{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
-                    const QColor got = out.pixelColor(static_cast<int>(fx * w), static_cast<int>(fy * h));
-                    const QColor want = expected.pixelColor(static_cast<int>(fx * expected.width()),
-                                                            static_cast<int>(fy * expected.height()));
-                    EXPECT_LE(distance(got, want), 40) << "scale " << scale << " at " << fx << "," << fy;
+                for (auto [fx, fy] :
+                     {std::pair{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
+                    const QColor got =
+                        out.pixelColor(static_cast<int>(fx * w), static_cast<int>(fy * h));
+                    const QColor want =
+                        expected.pixelColor(static_cast<int>(fx * expected.width()),
+                                            static_cast<int>(fy * expected.height()));
+                    EXPECT_LE(distance(got, want), 40)
+                        << "scale " << scale << " at " << fx << "," << fy;
                 }
             }
         }
@@ -209,7 +254,8 @@ TEST(Picture, ExifParserIsBoundsChecked) {
     EXPECT_EQ(parse(fixtures::exifPayload(0, true)), 1);
     // Every truncation before the end of the value falls back to upright without reading past
     // the end; the value's two bytes end at offset 26 of the payload.
-    for (qsizetype n = 0; n <= good.size(); ++n) EXPECT_EQ(parse(good.left(n)), n >= 26 ? 6 : 1) << n;
+    for (qsizetype n = 0; n <= good.size(); ++n)
+        EXPECT_EQ(parse(good.left(n)), n >= 26 ? 6 : 1) << n;
     QByteArray wrongType = good;
     wrongType[6 + 8 + 2 + 3] = 4;  // LONG instead of SHORT
     EXPECT_EQ(parse(wrongType), 1);
@@ -222,7 +268,8 @@ TEST(Picture, ExifParserIsBoundsChecked) {
 
 TEST(Picture, TransparencyIsScaledWithCleanEdges) {
     scratch::Dir dir;
-    auto src = Picture::Open(item(fixtures::write(dir, "t.png", fixtures::encode(halfTransparent(64, 64), "png"))));
+    auto src = Picture::Open(
+        item(fixtures::write(dir, "t.png", fixtures::encode(halfTransparent(64, 64), "png"))));
     ASSERT_NE(src, nullptr);
     EXPECT_TRUE(src->hasMask());
 
@@ -262,7 +309,8 @@ TEST(Picture, TransparencyIsScaledWithCleanEdges) {
 
 TEST(Picture, ColourDrawAloneCompositesOverWhite) {
     scratch::Dir dir;
-    auto src = Picture::Open(item(fixtures::write(dir, "t.png", fixtures::encode(halfTransparent(40, 40), "png"))));
+    auto src = Picture::Open(
+        item(fixtures::write(dir, "t.png", fixtures::encode(halfTransparent(40, 40), "png"))));
     ASSERT_NE(src, nullptr);
     Picture dst(20, 20, 32);
     dst.Graphics().DrawPicture(*src, 0, 0, 20, 20, 0, 0, 40, 40);
@@ -277,7 +325,8 @@ TEST(Picture, OpaqueResultsSaveWithoutAlpha) {
     scratch::Dir dir;
     QImage opaque(30, 30, QImage::Format_ARGB32);  // an alpha channel that is all opaque
     opaque.fill(qRgba(10, 200, 30, 255));
-    for (const QByteArray& bytes : {fixtures::encode(opaque, "png"), fixtures::encode(opaque, "jpeg")}) {
+    for (const QByteArray& bytes :
+         {fixtures::encode(opaque, "png"), fixtures::encode(opaque, "jpeg")}) {
         auto src = Picture::Open(item(fixtures::write(dir, "o.img", bytes)));
         ASSERT_NE(src, nullptr);
         resizeLikeTheEngine(src, 13, 11, dir.at("o.png"), PNG);
@@ -295,11 +344,13 @@ TEST(Picture, ColourProfileIsCarriedAcrossFormats) {
         std::int64_t out;
         bool profile;
     };
-    for (const Case& c : {Case{"jpeg", JPEG, true}, Case{"jpeg", PNG, true}, Case{"png", JPEG, true},
-                          Case{"png", PNG, true}, Case{"jpeg", JPEG, false}, Case{"png", PNG, false}}) {
+    for (const Case& c :
+         {Case{"jpeg", JPEG, true}, Case{"jpeg", PNG, true}, Case{"png", JPEG, true},
+          Case{"png", PNG, true}, Case{"jpeg", JPEG, false}, Case{"png", PNG, false}}) {
         SCOPED_TRACE(testing::Message() << c.in << " -> " << c.out << (c.profile ? " tagged" : ""));
         const QImage source = c.profile ? tagged : fixtures::quadrants(48, 32);
-        auto src = Picture::Open(item(fixtures::write(dir, "p.in", fixtures::encode(source, c.in))));
+        auto src =
+            Picture::Open(item(fixtures::write(dir, "p.in", fixtures::encode(source, c.in))));
         ASSERT_NE(src, nullptr);
         const std::string out = dir.at(c.out == PNG ? "p.png" : "p.jpg");
         resizeLikeTheEngine(src, 24, 16, out, c.out);
@@ -355,7 +406,8 @@ TEST(Picture, UniformPicturesStayUniform) {
     for (const Case& c : {Case{"png", 97, 61, 1}, Case{"png", 777, 611, 1}, Case{"png", 1, 1, 1},
                           Case{"jpeg", 97, 61, 4}, Case{"jpeg", 33, 29, 4}}) {
         SCOPED_TRACE(testing::Message() << c.format << " " << c.w << "x" << c.h);
-        auto src = Picture::Open(item(fixtures::write(dir, "u.img", fixtures::encode(flat, c.format, 98))));
+        auto src = Picture::Open(
+            item(fixtures::write(dir, "u.img", fixtures::encode(flat, c.format, 98))));
         ASSERT_NE(src, nullptr);
         resizeLikeTheEngine(src, c.w, c.h, dir.at("u.png"), PNG);
         const QImage out = readBack(dir.at("u.png"));
@@ -372,7 +424,8 @@ TEST(Picture, FineDetailIsFilteredNotAliased) {
     scratch::Dir dir;
     QImage checker(400, 300, QImage::Format_Grayscale8);
     for (int y = 0; y < 300; ++y)
-        for (int x = 0; x < 400; ++x) checker.scanLine(y)[x] = ((x + y) % 2) ? 255 : 0;
+        for (int x = 0; x < 400; ++x)
+            checker.scanLine(y)[x] = ((x + y) % 2) ? 255 : 0;
     auto src = Picture::Open(item(fixtures::write(dir, "c.png", fixtures::encode(checker, "png"))));
     ASSERT_NE(src, nullptr);
     for (auto [w, h] : {std::pair{123, 91}, {200, 150}, {37, 300}}) {
@@ -396,11 +449,11 @@ TEST(Picture, ScaledJpegDecodeCoversTheTarget) {
         double needW, needH;
         int m;
     };
-    for (const Scale& c : {Scale{5000, 3333, 1024, 682, 2}, Scale{8000, 6000, 1000, 750, 1},
-                           Scale{8000, 6000, 1001, 750, 2}, Scale{1920, 1080, 1024, 576, 5},
-                           Scale{3840, 2400, 1024, 640, 3}, Scale{640, 480, 641, 480, 8},
-                           Scale{100, 100, 12.5, 1, 1}, Scale{101, 100, 13, 1, 1},
-                           Scale{101, 100, 13.5, 1, 2}})
+    for (const Scale& c :
+         {Scale{5000, 3333, 1024, 682, 2}, Scale{8000, 6000, 1000, 750, 1},
+          Scale{8000, 6000, 1001, 750, 2}, Scale{1920, 1080, 1024, 576, 5},
+          Scale{3840, 2400, 1024, 640, 3}, Scale{640, 480, 641, 480, 8},
+          Scale{100, 100, 12.5, 1, 1}, Scale{101, 100, 13, 1, 1}, Scale{101, 100, 13.5, 1, 2}})
         EXPECT_EQ(fw::pic::JpegReader::scaleFor(c.w, c.h, c.needW, c.needH), c.m)
             << c.w << "x" << c.h << " for " << c.needW << "x" << c.needH;
 
@@ -408,9 +461,11 @@ TEST(Picture, ScaledJpegDecodeCoversTheTarget) {
     struct Size {
         int W, H, w, h;
     };
-    for (const Size& c : {Size{1001, 667, 333, 221}, Size{999, 1003, 7, 500}, Size{640, 480, 641, 479},
-                          Size{1600, 1200, 200, 150}, Size{1600, 1200, 201, 149}, Size{37, 23, 1, 1}}) {
-        auto src = Picture::Open(item(fixtures::write(dir, "s.jpg", fixtures::encode(fixtures::quadrants(c.W, c.H), "jpeg"))));
+    for (const Size& c :
+         {Size{1001, 667, 333, 221}, Size{999, 1003, 7, 500}, Size{640, 480, 641, 479},
+          Size{1600, 1200, 200, 150}, Size{1600, 1200, 201, 149}, Size{37, 23, 1, 1}}) {
+        auto src = Picture::Open(item(fixtures::write(
+            dir, "s.jpg", fixtures::encode(fixtures::quadrants(c.W, c.H), "jpeg"))));
         ASSERT_NE(src, nullptr);
         resizeLikeTheEngine(src, c.w, c.h, dir.at("s-out.jpg"), JPEG);
         const QImage out = readBack(dir.at("s-out.jpg"));
@@ -423,7 +478,8 @@ TEST(Picture, ScaledJpegDecodeCoversTheTarget) {
 
 TEST(Picture, SubRectanglesDrawWhereAsked) {
     scratch::Dir dir;
-    auto src = Picture::Open(item(fixtures::write(dir, "q.png", fixtures::encode(fixtures::quadrants(40, 40), "png"))));
+    auto src = Picture::Open(
+        item(fixtures::write(dir, "q.png", fixtures::encode(fixtures::quadrants(40, 40), "png"))));
     ASSERT_NE(src, nullptr);
     Picture dst(40, 40, 32);
     // The bottom right quadrant (yellow) into the top left quarter, enlarged twice over.
@@ -438,7 +494,8 @@ TEST(Picture, SubRectanglesDrawWhereAsked) {
     EXPECT_LE(distance(out.pixelColor(35, 30), QColor(230, 0, 0)), 8);
 
     // A mask drawn with a part of another mask: only that region turns transparent.
-    auto alpha = Picture::Open(item(fixtures::write(dir, "a.png", fixtures::encode(halfTransparent(20, 20), "png"))));
+    auto alpha = Picture::Open(
+        item(fixtures::write(dir, "a.png", fixtures::encode(halfTransparent(20, 20), "png"))));
     dst.Mask(true)->Graphics().DrawPicture(*alpha->Mask(true), 20, 0, 20, 20, 10, 0, 10, 20);
     dst.Save(item(dir.at("sub2.png")), PNG, 80);
     const QImage masked = readBack(dir.at("sub2.png")).convertToFormat(QImage::Format_ARGB32);
@@ -447,8 +504,10 @@ TEST(Picture, SubRectanglesDrawWhereAsked) {
     EXPECT_EQ(qAlpha(masked.pixel(30, 30)), 255);
 }
 
-// Writes a big JPEG of simple content row by row, without holding it in memory.
-void writeBigJpeg(const std::string& path, int w, int h) {
+// Writes a JPEG row by row with libjpeg, without holding the picture in memory: the top half
+// in one colour, the bottom half in another (components values as libjpeg takes them).
+void writeJpegRows(const std::string& path, int w, int h, J_COLOR_SPACE space,
+                   const std::vector<JSAMPLE>& top, const std::vector<JSAMPLE>& bottom) {
     FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     jpeg_compress_struct cinfo{};
@@ -456,22 +515,19 @@ void writeBigJpeg(const std::string& path, int w, int h) {
     cinfo.err = jpeg_std_error(&errors);
     jpeg_create_compress(&cinfo);
     jpeg_stdio_dest(&cinfo, file);
+    const int components = static_cast<int>(top.size());
     cinfo.image_width = static_cast<JDIMENSION>(w);
     cinfo.image_height = static_cast<JDIMENSION>(h);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
+    cinfo.input_components = components;
+    cinfo.in_color_space = space;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 50, TRUE);
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * 3);
+    std::vector<JSAMPLE> row(static_cast<std::size_t>(w) * components);
     while (cinfo.next_scanline < cinfo.image_height) {
-        // Top half red, bottom half blue.
-        const bool top = cinfo.next_scanline < static_cast<JDIMENSION>(h / 2);
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = top ? 220 : 0;
-            row[3 * x + 1] = 0;
-            row[3 * x + 2] = top ? 0 : 220;
-        }
+        const auto& colour = cinfo.next_scanline < static_cast<JDIMENSION>(h / 2) ? top : bottom;
+        for (std::size_t i = 0; i < row.size(); ++i)
+            row[i] = colour[i % colour.size()];
         JSAMPROW p = row.data();
         jpeg_write_scanlines(&cinfo, &p, 1);
     }
@@ -480,9 +536,33 @@ void writeBigJpeg(const std::string& path, int w, int h) {
     std::fclose(file);
 }
 
+TEST(Picture, GreyAndCmykJpegsComeOutRight) {
+    scratch::Dir dir;
+    // Adobe CMYK stores inverted ink: (255, 0, 0, 255) is full magenta and yellow, that is red;
+    // (0, 0, 255, 255) full cyan and magenta, blue.
+    writeJpegRows(dir.at("cmyk.jpg"), 64, 64, JCS_CMYK, {255, 0, 0, 255}, {0, 0, 255, 255});
+    writeJpegRows(dir.at("grey.jpg"), 64, 64, JCS_GRAYSCALE, {40}, {200});
+    struct Case {
+        const char* file;
+        QColor top, bottom;
+    };
+    for (const Case& c : {Case{"cmyk.jpg", QColor(255, 0, 0), QColor(0, 0, 255)},
+                          Case{"grey.jpg", QColor(40, 40, 40), QColor(200, 200, 200)}}) {
+        auto src = Picture::Open(item(dir.at(c.file)));
+        ASSERT_NE(src, nullptr) << c.file;
+        for (auto format : {JPEG, PNG}) {
+            const std::string out = dir.at(format == JPEG ? "out.jpg" : "out.png");
+            resizeLikeTheEngine(Picture::Open(item(dir.at(c.file))), 20, 20, out, format, 95);
+            const QImage image = readBack(out);
+            EXPECT_LE(distance(image.pixelColor(10, 3), c.top), 12) << c.file << " " << format;
+            EXPECT_LE(distance(image.pixelColor(10, 16), c.bottom), 12) << c.file << " " << format;
+        }
+    }
+}
+
 TEST(Picture, BigJpegDownsizesWithoutHoldingItWhole) {
     scratch::Dir dir;
-    writeBigJpeg(dir.at("big.jpg"), 12000, 9000);
+    writeJpegRows(dir.at("big.jpg"), 12000, 9000, JCS_RGB, {220, 0, 0}, {0, 0, 220});
     auto src = Picture::Open(item(dir.at("big.jpg")));
     ASSERT_NE(src, nullptr);
     EXPECT_EQ(src->Width(), 12000);

@@ -80,7 +80,8 @@ inline QByteArray withExifOrientation(const QByteArray& jpeg, int orientation,
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
-inline std::string write(const scratch::Dir& dir, const std::string& name, const QByteArray& bytes) {
+inline std::string write(const scratch::Dir& dir, const std::string& name,
+                         const QByteArray& bytes) {
     return dir.write(name, bytes.toStdString());
 }
 

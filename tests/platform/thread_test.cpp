@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QMetaObject>
+
 #include <atomic>
 #include <chrono>
 #include <exception>
@@ -117,6 +120,28 @@ TEST(Thread, RunAgainWaitsForThePreviousRun) {
     EXPECT_FALSE(worker.isRunning());
 }
 
+TEST(Thread, RunningCountCoversEveryRunUntilItsEventRunReturns) {
+    ASSERT_EQ(fw::Thread::runningCount(), 0);
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    Worker plain, failing;
+    plain.body = [released](Worker&) { released.wait(); };
+    failing.body = [released](Worker&) {
+        released.wait();
+        throw std::runtime_error("run failed");
+    };
+    plain.Run();
+    EXPECT_EQ(fw::Thread::runningCount(), 1);
+    failing.Run();
+    EXPECT_EQ(fw::Thread::runningCount(), 2);
+    ::testing::internal::CaptureStderr();
+    release.set_value();
+    plain.wait();
+    failing.wait();
+    (void)::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(fw::Thread::runningCount(), 0) << "a run that failed is no longer counted";
+}
+
 TEST(Thread, AnExceptionEscapingTheRunIsReportedNotFatal) {
     Worker worker;
     worker.body = [](Worker& w) {
@@ -227,6 +252,35 @@ TEST(EventLoop, SetUpOnceOnTheMainThread) {
     bool elsewhere = true;
     std::thread([&] { elsewhere = fw::isMainThread(); }).join();
     EXPECT_FALSE(elsewhere);
+}
+
+// Posts a call that posts the next one, until the chain has the length asked (0: without end).
+void postChain(int length, int& done, const bool& stop) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [length, &done, &stop] {
+            ++done;
+            if (!stop && (length == 0 || done < length))
+                postChain(length, done, stop);
+        },
+        Qt::QueuedConnection);
+}
+
+// Each event of a chain is posted while the one before runs: one call must see them all through,
+// and a chain without end must not keep it going for ever.
+TEST(EventLoop, ProcessEventsRunsEventsPostedWhileItRuns) {
+    int done = 0;
+    bool stop = false;
+    postChain(50, done, stop);
+    fw::processEvents();
+    EXPECT_EQ(done, 50);
+
+    done = 0;
+    postChain(0, done, stop);
+    fw::processEvents();
+    EXPECT_GT(done, 50);
+    stop = true;
+    fw::processEvents();
 }
 
 TEST(EventLoop, QuitEndsTheLoopWithItsCode) {

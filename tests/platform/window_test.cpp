@@ -19,7 +19,8 @@
 
 namespace {
 
-TEST(Window, ConstructorBuildsRegistersShowsThenOpens) {
+// Shown only after Open, so that the window first appears at the size Open gives it.
+TEST(Window, ConstructorBuildsRegistersOpensThenShows) {
     std::weak_ptr<fw::Window> gone;
     {
         OpenedWindow w([](TestWindow& win) {
@@ -29,8 +30,9 @@ TEST(Window, ConstructorBuildsRegistersShowsThenOpens) {
                 self.setHeight(322);
             };
             win.onOpen = [](TestWindow& self) {
-                EXPECT_TRUE(self.impl().top->isVisible());
+                EXPECT_FALSE(self.impl().top->isVisible());
                 EXPECT_NE(self.ControlByName("STStatus"), nullptr);
+                self.setWidth(366);
             };
             win.onCreate = [](TestWindow& self) {
                 self.add<fw::Label>("STStatus", 13, 77, 343, 20);
@@ -39,8 +41,10 @@ TEST(Window, ConstructorBuildsRegistersShowsThenOpens) {
         EXPECT_EQ(w->log, (std::vector<std::string>{"Layout", "CreateControls", "AddMenuHandlers",
                                                     "Open(registered)"}));
         EXPECT_TRUE(w->isOpen());
+        EXPECT_TRUE(w->impl().top->isVisible());
         EXPECT_EQ(fw::Window::FindOpen("Test.Window"), w.window);
-        EXPECT_EQ(w->Width(), 746);
+        EXPECT_EQ(w->Width(), 366);
+        EXPECT_EQ(w->impl().top->width(), 366);
         EXPECT_EQ(w->impl().top->windowTitle().toStdString(), "Vimbel!");
         gone = w.window;
 
@@ -68,6 +72,15 @@ TEST(Window, TitleBarCloseTakesTheCloseRoadAndFailuresSurface) {
     EXPECT_THROW(failing->Constructor(), fw::RuntimeException);
     failing->onOpen = nullptr;
     failing->Close();
+    fw::testing::processEvents();
+
+    // A window that closes itself in Open never appears.
+    auto brief = std::make_shared<TestWindow>();
+    brief->className = "Test.Brief";
+    brief->onOpen = [](TestWindow& self) { self.Close(); };
+    brief->Constructor();
+    EXPECT_FALSE(brief->isOpen());
+    EXPECT_FALSE(brief->impl().top->isVisible());
     fw::testing::processEvents();
 }
 
