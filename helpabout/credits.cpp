@@ -8,6 +8,7 @@
 #include "engine/framework/propertyblock.h"
 #include "engine/framework/system.h"
 #include "helpabout/blockvalues.h"
+#include "helpabout/windowblock.h"
 #include "strings/loc.h"
 
 using namespace helpabout::block;
@@ -15,37 +16,6 @@ using namespace helpabout::block;
 namespace {
 
 const char* const className = "Credits.Credits";
-
-void applyBlock(fw::Object& object, const std::string& blockClass,
-                const std::vector<fw::BlockEntry>& entries) {
-    fw::PropertyBlock::apply(object, blockClass, fw::PropertyBlock::encode(blockClass, entries));
-}
-
-[[nodiscard]] std::vector<fw::BlockEntry> windowBlock() {
-    return {
-        {"Width", Int(191)},
-        {"Height", Int(203)},
-        {"MinimumWidth", Int(64)},
-        {"MinimumHeight", Int(64)},
-        {"MaximumWidth", Int(32000)},
-        {"MaximumHeight", Int(32000)},
-        {"Type", Int(2)},
-        {"HasCloseButton", Bool(true)},
-        {"HasMaximizeButton", Bool(true)},
-        {"HasMinimizeButton", Bool(true)},
-        {"HasFullScreenButton", Bool(false)},
-        {"FullScreen", Bool(false)},
-        {"Resizeable", Bool(true)},
-        {"Composite", Bool(false)},
-        {"MacProcID", Int(0)},
-        {"DefaultLocation", Int(0)},
-        {"Visible", Bool(true)},
-        {"HasBackgroundColor", Bool(false)},
-        {"BackgroundColor", Colour(white)},
-        {"MenuBarVisible", Bool(true)},
-        {"LiveResize", Bool(false)},
-    };
-}
 
 // One label of the box. The first three lines carry their fixed text in the block; the
 // translation lines get theirs from the string table before it.
@@ -133,7 +103,8 @@ bool Credits::IsEventImplemented(const std::string& eventName) const {
 
 void Credits::Layout() {
     setTitle(loc::aboutvimbel(""));
-    applyBlock(*this, className, windowBlock());
+    fw::PropertyBlock::apply(*this, className,
+                             windowBlock(191, 203, /*type=*/2, /*composite=*/false));
 }
 
 void Credits::CreateControls() {
@@ -159,7 +130,7 @@ void Credits::CreateControls0() {
         AddControl(std::make_shared<fw::Label>(), line.name);
         if (line.caption != nullptr)
             label(line.name)->setCaption(line.caption(""));
-        applyBlock(*label(line.name), "Label", labelBlock(line));
+        fw::PropertyBlock::apply(*label(line.name), "Label", labelBlock(line));
         if (line.mouseDown != nullptr) {
             // Through the member pointer, so that a subclass's override is the one called.
             const auto handler = line.mouseDown;

@@ -9,6 +9,7 @@
 #include "engine/framework/system.h"
 #include "engine/framework/text.h"
 #include "helpabout/blockvalues.h"
+#include "helpabout/windowblock.h"
 #include "strings/loc.h"
 
 using namespace helpabout::block;
@@ -16,37 +17,6 @@ using namespace helpabout::block;
 namespace {
 
 const char* const className = "WHelp.WHelp";
-
-void applyBlock(fw::Object& object, const std::string& blockClass,
-                const std::vector<fw::BlockEntry>& entries) {
-    fw::PropertyBlock::apply(object, blockClass, fw::PropertyBlock::encode(blockClass, entries));
-}
-
-[[nodiscard]] std::vector<fw::BlockEntry> windowBlock() {
-    return {
-        {"Width", Int(635)},
-        {"Height", Int(516)},
-        {"MinimumWidth", Int(64)},
-        {"MinimumHeight", Int(64)},
-        {"MaximumWidth", Int(32000)},
-        {"MaximumHeight", Int(32000)},
-        {"Type", Int(0)},
-        {"HasCloseButton", Bool(true)},
-        {"HasMaximizeButton", Bool(true)},
-        {"HasMinimizeButton", Bool(true)},
-        {"HasFullScreenButton", Bool(false)},
-        {"FullScreen", Bool(false)},
-        {"Resizeable", Bool(true)},
-        {"Composite", Bool(true)},
-        {"MacProcID", Int(0)},
-        {"DefaultLocation", Int(0)},
-        {"Visible", Bool(true)},
-        {"HasBackgroundColor", Bool(false)},
-        {"BackgroundColor", Colour(white)},
-        {"MenuBarVisible", Bool(true)},
-        {"LiveResize", Bool(false)},
-    };
-}
 
 // The entries every control of the window shares, with its place, size, locks and tab index.
 [[nodiscard]] std::vector<fw::BlockEntry> controlBlock(std::int64_t left, std::int64_t top,
@@ -150,7 +120,8 @@ bool WHelp::IsEventImplemented(const std::string& eventName) const {
 
 void WHelp::Layout() {
     setTitle(loc::helptitle(""));
-    applyBlock(*this, className, windowBlock());
+    fw::PropertyBlock::apply(*this, className,
+                             windowBlock(635, 516, /*type=*/0, /*composite=*/true));
 }
 
 void WHelp::CreateControls() {
@@ -159,19 +130,19 @@ void WHelp::CreateControls() {
 
 void WHelp::CreateControls0() {
     AddControl(std::make_shared<fw::Label>(), "StaticText1");
-    applyBlock(*StaticText1(), "Label", labelBlock());
+    fw::PropertyBlock::apply(*StaticText1(), "Label", labelBlock());
 
     AddControl(std::make_shared<fw::PushButton>(), "PBIndex");
     PBIndex()->setCaption(loc::helpindex(""));
-    applyBlock(*PBIndex(), "PushButton", indexButtonBlock());
+    fw::PropertyBlock::apply(*PBIndex(), "PushButton", indexButtonBlock());
     PBIndex()->Action.addHandler([this](fw::PushButton& sender) { PBIndex_Action(sender); });
 
     AddControl(std::make_shared<fw::PopupMenu>(), "PMJumpTo");
-    applyBlock(*PMJumpTo(), "PopupMenu", jumpToBlock());
+    fw::PropertyBlock::apply(*PMJumpTo(), "PopupMenu", jumpToBlock());
     PMJumpTo()->Change.addHandler([this](fw::PopupMenu& sender) { PMJumpTo_Change(sender); });
 
     AddControl(std::make_shared<fw::HTMLViewer>(), "hvMain");
-    applyBlock(*hvMain(), "HTMLViewer", viewerBlock());
+    fw::PropertyBlock::apply(*hvMain(), "HTMLViewer", viewerBlock());
     // The viewer's own Edit handlers serve these items while this window is the active one.
     for (const char* item : {"EditClear", "EditCopy", "EditCut", "EditPaste", "EditSelectAll"})
         AddMenuHandler(item, *hvMain());

@@ -199,8 +199,7 @@ void create(Main& window, const Spec<T>& spec) {
     object.reset();
     if (spec.caption)
         spec.caption(lookUp<T>(window, spec.name, spec.index));
-    const std::string stored = fw::PropertyBlock::encode(spec.blockClass, spec.block);
-    fw::PropertyBlock::apply(lookUp<T>(window, spec.name, spec.index), spec.blockClass, stored);
+    fw::PropertyBlock::apply(lookUp<T>(window, spec.name, spec.index), spec.blockClass, spec.block);
     if (spec.hook)
         spec.hook(window, lookUp<T>(window, spec.name, spec.index));
 }
@@ -264,7 +263,7 @@ void Main::Layout() {
                        {"BackgroundColor", white},
                        {"MenuBarVisible", true},
                        {"LiveResize", false}};
-    fw::PropertyBlock::apply(*this, ClassName(), fw::PropertyBlock::encode(ClassName(), window));
+    fw::PropertyBlock::apply(*this, ClassName(), window);
 }
 
 void Main::CreateControls() {

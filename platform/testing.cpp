@@ -104,6 +104,20 @@ std::shared_ptr<MenuItem> shownItem(Window& window, const std::string& name) {
     return bar ? bar->Lookup(name) : nullptr;
 }
 
+// The active window and the item of that name on its shown menu bar; no item when either is
+// missing.
+struct ActiveItem {
+    Window* window = nullptr;
+    std::shared_ptr<MenuItem> item;
+};
+
+[[nodiscard]] ActiveItem activeShownItem(const std::string& name) {
+    Window* window = activeWindowForMenus();
+    if (window == nullptr)
+        return {};
+    return {window, shownItem(*window, name)};
+}
+
 void sendDrop(Window& window, QMimeData* mime) {
     QWidget* content = window.impl().content;
     std::unique_ptr<QMimeData> owned(mime);
@@ -221,10 +235,7 @@ void closeFromTitleBar(Window& window) {
 
 bool chooseMenuItem(const std::string& itemName) {
     ui::requireMainThread();
-    Window* window = activeWindowForMenus();
-    if (window == nullptr)
-        return false;
-    const std::shared_ptr<MenuItem> item = shownItem(*window, itemName);
+    const auto [window, item] = activeShownItem(itemName);
     if (!item)
         return false;
     QAction* action = actionIn(*item, window->impl().top);
@@ -243,10 +254,7 @@ bool chooseMenuItem(const std::string& itemName) {
 
 bool menuItemEnabled(const std::string& itemName) {
     ui::requireMainThread();
-    Window* window = activeWindowForMenus();
-    if (window == nullptr)
-        return false;
-    const std::shared_ptr<MenuItem> item = shownItem(*window, itemName);
+    const auto [window, item] = activeShownItem(itemName);
     if (!item)
         return false;
     menus::runEnablingPass(*window, *window->impl().builtFrom);

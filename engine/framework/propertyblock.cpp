@@ -195,6 +195,10 @@ void apply(Object& object, const std::string& className, std::string_view block)
         requireProperty(className, entry.name).set(object, entry.value);
 }
 
+void apply(Object& object, const std::string& className, const std::vector<BlockEntry>& entries) {
+    apply(object, className, std::string_view(encode(className, entries)));
+}
+
 }  // namespace PropertyBlock
 
 }  // namespace fw

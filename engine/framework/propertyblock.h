@@ -31,6 +31,9 @@ namespace PropertyBlock {
 // Applies a stored block to the object, entry by entry in block order, through the registered
 // setters of className (the object's class or a base of it).
 void apply(Object& object, const std::string& className, std::string_view block);
+// Encodes the table for className, then applies that stored form, so a table takes exactly the
+// path of a block read back from storage.
+void apply(Object& object, const std::string& className, const std::vector<BlockEntry>& entries);
 
 }  // namespace PropertyBlock
 

@@ -20,18 +20,8 @@
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public windowsandbox::MainWindowFixture {
 protected:
-    void SetUp() override {
-        windowsandbox::closeAllWindows();
-        window = the::Main();
-        ASSERT_NE(window, nullptr);
-    }
-    void TearDown() override {
-        window.reset();
-        windowsandbox::closeAllWindows();
-    }
-
     [[nodiscard]] fw::Control& control(const char* name, std::int64_t index = -1) const {
         fw::Object* found =
             index < 0 ? window->ControlByName(name) : window->ControlByNameIndex(name, index);
@@ -40,8 +30,6 @@ protected:
             throw std::runtime_error(std::string("no control ") + name);
         return *typed;
     }
-
-    std::shared_ptr<Main> window;
 };
 
 TEST_F(MainWindowTest, AccessorReturnsTheOpenWindow) {

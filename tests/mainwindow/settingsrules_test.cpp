@@ -19,18 +19,8 @@ using fw::testing::typeInto;
 
 namespace {
 
-class SettingsRulesTest : public ::testing::Test {
+class SettingsRulesTest : public windowsandbox::MainWindowFixture {
 protected:
-    void SetUp() override {
-        windowsandbox::closeAllWindows();
-        window = the::Main();
-        ASSERT_NE(window, nullptr);
-    }
-    void TearDown() override {
-        window.reset();
-        windowsandbox::closeAllWindows();
-    }
-
     void chooseFolder() {
         window->f = fw::FolderItem::fromNativePath(windowsandbox::folder("pictures").string());
     }
@@ -54,8 +44,6 @@ protected:
         Main& w = *window;
         return {w.STJPEGQuality()->Enabled(), w.PMQuality()->Enabled(), w.SLQuality()->Enabled()};
     }
-
-    std::shared_ptr<Main> window;
 };
 
 const std::vector<bool> proportionalOn = {true, true, false, false, false, false, false, false};

@@ -48,6 +48,17 @@ void closeAllWindows() {
     fs::remove(preferencesFile(), ignored);
 }
 
+void MainWindowFixture::SetUp() {
+    closeAllWindows();
+    window = the::Main();
+    ASSERT_NE(window, nullptr);
+}
+
+void MainWindowFixture::TearDown() {
+    window.reset();
+    closeAllWindows();
+}
+
 }  // namespace windowsandbox
 
 namespace {

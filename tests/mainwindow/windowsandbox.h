@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 
@@ -16,5 +18,14 @@ namespace windowsandbox {
 // Closes every open window (the main window's close writes preferences) and removes the
 // preferences file, so the next window starts as on a first start.
 void closeAllWindows();
+
+// A fixture whose tests each start with the main window alone on screen, as on a first start.
+class MainWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::shared_ptr<Main> window;
+};
 
 }  // namespace windowsandbox
