@@ -10,8 +10,8 @@
 #include "engine/framework/application.h"
 #include "engine/framework/binarystream.h"
 #include "engine/framework/folderitem.h"
-#include "engine/framework/specialfolder.h"
 #include "engine/framework/text.h"
+#include "engine/framework/userfolders.h"
 #include "mainwindow/main.h"
 
 namespace {

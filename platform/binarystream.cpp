@@ -13,6 +13,7 @@
 
 #include "engine/framework/exceptions.h"
 #include "engine/framework/text.h"
+#include "platform/paths.h"
 
 namespace fw {
 
@@ -26,15 +27,6 @@ constexpr int kPastEndError = ENODATA;
     const std::string name =
         sanitizedUtf8(slash == std::string::npos ? path : path.substr(slash + 1));
     throw IOException(what + " \"" + name + "\": " + std::generic_category().message(error), error);
-}
-
-std::string canonical(const std::string& path) {
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr)
-        return {};
-    std::string out(resolved);
-    std::free(resolved);
-    return out;
 }
 
 std::string folderOf(const std::string& path) {
@@ -129,7 +121,7 @@ BinaryStreamPtr BinaryStream::Create(const FolderItemPtr& file, bool replace) {
     impl->replace = replace;
     if (exists && S_ISLNK(st.st_mode)) {
         // The link stays; the file it points to gets the new bytes.
-        if (std::string resolved = canonical(impl->target); !resolved.empty()) {
+        if (std::string resolved = paths::canonical(impl->target); !resolved.empty()) {
             impl->target = std::move(resolved);
             stat(impl->target.c_str(), &st);
         }

@@ -3,11 +3,12 @@ set(PLATFORM_CORE_SOURCES
     eventloop.cpp
     folderitem.cpp
     folderreads.h
-    specialfolder.cpp
+    paths.h
     system.cpp
     text.cpp
     thread.cpp
     trash.cpp
     trash.h
+    userfolders.cpp
     utf8.h
 )

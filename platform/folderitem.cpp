@@ -20,6 +20,7 @@
 #include "engine/framework/exceptions.h"
 #include "engine/framework/text.h"
 #include "platform/folderreads.h"
+#include "platform/paths.h"
 #include "platform/trash.h"
 
 namespace fw {
@@ -112,16 +113,6 @@ std::string parentPath(const std::string& path) {
 bool isSymlink(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
-// The canonical path, or empty when some component does not resolve.
-std::string canonical(const std::string& path) {
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (resolved == nullptr)
-        return {};
-    std::string out(resolved);
-    std::free(resolved);
-    return out;
 }
 
 bool canWriteFolder(const std::string& folder) {
@@ -257,7 +248,7 @@ FolderItemPtr FolderItem::ChildAt(std::int64_t index, bool followAlias) const {
     }
     if (followAlias && isSymlink(path)) {
         // A broken link stays a reference to the link itself.
-        if (std::string target = canonical(path); !target.empty())
+        if (std::string target = paths::canonical(path); !target.empty())
             path = std::move(target);
     }
     return makeItem(std::move(path));
@@ -328,8 +319,8 @@ const std::string& FolderItem::NativePath() const {
 }
 
 bool FolderItem::samePlaceAs(const FolderItem& other) const {
-    const std::string mine = canonical(d->path);
-    const std::string theirs = canonical(other.d->path);
+    const std::string mine = paths::canonical(d->path);
+    const std::string theirs = paths::canonical(other.d->path);
     if (!mine.empty() && !theirs.empty())
         return mine == theirs;
     return d->path == other.d->path;

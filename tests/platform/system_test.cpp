@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine/framework/exceptions.h"
-#include "engine/framework/specialfolder.h"
 #include "engine/framework/system.h"
+#include "engine/framework/userfolders.h"
 #include "tests/platform/scratch.h"
 
 namespace {

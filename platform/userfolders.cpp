@@ -1,4 +1,4 @@
-#include "engine/framework/specialfolder.h"
+#include "engine/framework/userfolders.h"
 
 #include <QFile>
 #include <QStandardPaths>
