@@ -172,7 +172,7 @@ Block pushButton(const Place& p, const Traits& t, bool isDefault) {
 // ---- The fixed creation sequence ------------------------------------------------------------
 
 template <typename T>
-struct Spec {
+struct Recipe {
     const char* name = nullptr;    // the name it is added under ("RBtype" for one member)
     std::int64_t index = noIndex;  // array members are looked up by "RBType" and index
     std::function<std::shared_ptr<T>()> make{};  // default: the parameterless constructor
@@ -193,15 +193,16 @@ T& lookUp(const Main& window, const char* name, std::int64_t index) {
 }
 
 template <typename T>
-void create(Main& window, const Spec<T>& spec) {
-    std::shared_ptr<T> object = spec.make ? spec.make() : std::make_shared<T>();
-    window.AddControl(object, spec.name);
+void create(Main& window, const Recipe<T>& recipe) {
+    std::shared_ptr<T> object = recipe.make ? recipe.make() : std::make_shared<T>();
+    window.AddControl(object, recipe.name);
     object.reset();
-    if (spec.caption)
-        spec.caption(lookUp<T>(window, spec.name, spec.index));
-    fw::PropertyBlock::apply(lookUp<T>(window, spec.name, spec.index), spec.blockClass, spec.block);
-    if (spec.hook)
-        spec.hook(window, lookUp<T>(window, spec.name, spec.index));
+    if (recipe.caption)
+        recipe.caption(lookUp<T>(window, recipe.name, recipe.index));
+    fw::PropertyBlock::apply(lookUp<T>(window, recipe.name, recipe.index), recipe.blockClass,
+                             recipe.block);
+    if (recipe.hook)
+        recipe.hook(window, lookUp<T>(window, recipe.name, recipe.index));
 }
 
 template <typename T>
