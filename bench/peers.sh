@@ -10,17 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
-packages=(mate-backgrounds lomiri-wallpapers plasma-workspace-wallpapers gnome-backgrounds
-          ukui-wallpapers libvips-tools imagemagick libjpeg-turbo-progs time python3)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh mate-backgrounds lomiri-wallpapers plasma-workspace-wallpapers \
+    gnome-backgrounds ukui-wallpapers libvips-tools imagemagick libjpeg-turbo-progs time python3
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target vimbel-batch >/dev/null
 batch=$(realpath "$build/vimbel-batch")

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need.
+# Installs the Debian packages that building, running and testing need, and any further packages
+# named as arguments (the benchmarks' tools), skipping those already installed.
 set -euo pipefail
 packages=(
     build-essential cmake pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev libqt6svg6
     qt6-qpa-plugins libgl-dev libjpeg62-turbo-dev
     libgtest-dev googletest fonts-dejavu-core
+    "$@"
 )
 missing=()
 for p in "${packages[@]}"; do
