@@ -5,8 +5,6 @@
 #include <mutex>
 #include <type_traits>
 
-#include "engine/framework/standardclasses.h"
-
 namespace fw {
 
 // The variant's alternatives are listed in the order of PropertyType.
@@ -43,7 +41,6 @@ struct Registry {
     std::map<std::string, std::unique_ptr<ClassInfo>> classes;
     // A replaced class stays alive: callers may still hold pointers into it.
     std::vector<std::unique_ptr<ClassInfo>> retired;
-    std::once_flag standardOnce;
 
     void insertLocked(ClassInfo info) {
         auto& slot = classes[info.name];
@@ -57,14 +54,8 @@ struct Registry {
     }
 };
 
-// Every program sees the standard classes, whoever touches the registry first.
 Registry& registry() {
     static Registry r;
-    std::call_once(r.standardOnce, [] {
-        std::lock_guard lock(r.mutex);
-        for (auto& info : standardClasses())
-            r.insertLocked(std::move(info));
-    });
     return r;
 }
 

@@ -38,7 +38,8 @@ struct ClassInfo {
     std::vector<std::string> events;  // events the class handles, for IsEventImplemented
 };
 
-// The process-wide registry of classes by name. Thread-safe.
+// The process-wide registry of classes by name. Thread-safe. The platform registers its own classes
+// (controls, windows, Thread) when it starts, before the program registers those based on them.
 namespace ClassRegistry {
 // Registers (or replaces) a class.
 void registerClass(ClassInfo info);

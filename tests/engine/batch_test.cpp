@@ -15,7 +15,7 @@
 #include "engine/framework/folderitem.h"
 #include "engine/framework/picture.h"
 #include "engine/framework/text.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "tests/engine/recordingworker.h"
 #include "tests/engine/suitehome.h"
 #include "tests/engine/testfolder.h"

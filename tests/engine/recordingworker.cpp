@@ -4,7 +4,7 @@
 #include <variant>
 
 #include "engine/framework/eventloop.h"
-#include "engine/framework/system.h"
+#include "platform/testing/systemhooks.h"
 
 namespace {
 

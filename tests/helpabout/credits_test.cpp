@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "helpabout/credits.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "strings/loc.h"
 #include "tests/helpabout/helpaboutfixture.h"
 

@@ -11,7 +11,8 @@
 #include "engine/framework/menuitem.h"
 #include "engine/framework/system.h"
 #include "engine/framework/window.h"
-#include "platform/testing.h"
+#include "platform/testing/systemhooks.h"
+#include "platform/testing/testing.h"
 #include "strings/loc.h"
 
 // Records the addresses that would reach the desktop, and closes every window after each test.

@@ -5,7 +5,7 @@
 
 #include "helpabout/credits.h"
 #include "helpabout/whelp.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "tests/helpabout/helpaboutfixture.h"
 
 // Pictures of the two windows for the documentation, written only when VIMBEL_SCREENSHOT_DIR

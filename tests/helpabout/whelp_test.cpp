@@ -7,7 +7,7 @@
 
 #include "helpabout/credits.h"
 #include "helpabout/whelp.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "strings/loc.h"
 #include "tests/helpabout/helpaboutfixture.h"
 

@@ -21,10 +21,10 @@
 #include "engine/framework/folderitem.h"
 #include "engine/framework/picture.h"
 #include "engine/framework/selectfolderdialog.h"
-#include "engine/framework/system.h"
 #include "mainwindow/app.h"
 #include "mainwindow/main.h"
-#include "platform/testing.h"
+#include "platform/testing/systemhooks.h"
+#include "platform/testing/testing.h"
 #include "tests/mainwindow/windowsandbox.h"
 
 namespace fs = std::filesystem;

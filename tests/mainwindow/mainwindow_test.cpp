@@ -15,7 +15,7 @@
 #include "engine/framework/controls.h"
 #include "engine/framework/exceptions.h"
 #include "mainwindow/main.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "tests/mainwindow/windowsandbox.h"
 
 namespace {

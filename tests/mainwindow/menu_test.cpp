@@ -10,7 +10,7 @@
 #include "engine/framework/menuitem.h"
 #include "mainwindow/main.h"
 #include "mainwindow/menu.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "tests/mainwindow/windowsandbox.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "engine/framework/controls.h"
 #include "engine/framework/folderitem.h"
 #include "mainwindow/main.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "tests/mainwindow/windowsandbox.h"
 
 using fw::testing::chooseRow;

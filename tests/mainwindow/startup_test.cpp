@@ -16,7 +16,7 @@
 #include "mainwindow/main.h"
 #include "mainwindow/menu.h"
 #include "mainwindow/startup.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 #include "tests/mainwindow/windowsandbox.h"
 
 namespace {

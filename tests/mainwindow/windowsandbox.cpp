@@ -7,7 +7,7 @@
 
 #include "engine/framework/window.h"
 #include "mainwindow/startup.h"
-#include "platform/testing.h"
+#include "platform/testing/testing.h"
 
 namespace fs = std::filesystem;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/framework/system.h"
+#include "platform/testing/systemhooks.h"
 #include "strings/loc.h"
 
 namespace {

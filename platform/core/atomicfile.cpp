@@ -1,0 +1,97 @@
+#include "platform/core/atomicfile.h"
+
+#include <QString>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+#include <system_error>
+
+#include "engine/framework/exceptions.h"
+
+namespace fw::pic {
+
+namespace {
+
+std::string randomSuffix() {
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string s;
+    std::uint64_t value = generator();
+    for (int i = 0; i < 12; ++i, value >>= 4)
+        s += digits[value & 15];
+    return s;
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {
+    const std::size_t slash = m_path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : m_path.substr(0, slash);
+    // A short fixed-length name: a long picture name plus a suffix could exceed NAME_MAX.
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        m_temporary =
+            (folder.empty() ? std::string() : folder) + "/.vimbel-" + randomSuffix() + ".tmp";
+        m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd >= 0)
+            return;
+        if (errno != EEXIST)
+            break;
+    }
+    const int error = errno;
+    m_temporary.clear();
+    fail(error);
+}
+
+AtomicFile::~AtomicFile() {
+    discard();
+}
+
+void AtomicFile::write(const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(errno);
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void AtomicFile::commit() {
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        fail(errno);
+    if (::rename(m_temporary.c_str(), m_path.c_str()) != 0)
+        fail(errno);
+    m_temporary.clear();
+}
+
+void AtomicFile::fail(int errorNumber) {
+    discard();
+    // The path as text, shown with replacement characters where it is not UTF-8.
+    const std::string shown =
+        QString::fromUtf8(m_path.data(), static_cast<qsizetype>(m_path.size())).toStdString();
+    throw IOException("Could not save the picture \"" + shown +
+                          "\": " + std::error_code(errorNumber, std::generic_category()).message(),
+                      errorNumber);
+}
+
+void AtomicFile::discard() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temporary.empty()) {
+        ::unlink(m_temporary.c_str());
+        m_temporary.clear();
+    }
+}
+
+}  // namespace fw::pic

@@ -1,0 +1,504 @@
+#include "platform/picture/jpegcodec.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// jpeglib.h needs FILE and size_t declared first.
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "platform/picture/exiforientation.h"
+#include "platform/picture/imagebuffer.h"
+
+namespace fw::pic {
+
+namespace {
+
+constexpr std::size_t ioBufferSize = 64 * 1024;
+// libjpeg's own working memory (a progressive picture keeps all its coefficients) and the
+// decoded pixels are refused above these, so a forged header cannot exhaust memory.
+constexpr long libjpegMemoryLimit = 1L << 30;
+constexpr qint64 pixelMemoryLimit = qint64{2} << 30;
+
+// Errors jump back to the call that set the jump; warnings (damaged or truncated data) are
+// counted and otherwise ignored, so such files still decode as far as they go.
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    int writeErrno = 0;
+};
+
+void errorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void emitMessage(j_common_ptr cinfo, int level) {
+    if (level < 0)
+        ++cinfo->err->num_warnings;
+}
+
+void outputMessage(j_common_ptr) {}
+
+void installErrorManager(ErrorManager& manager) {
+    jpeg_std_error(&manager.pub);
+    manager.pub.error_exit = errorExit;
+    manager.pub.emit_message = emitMessage;
+    manager.pub.output_message = outputMessage;
+}
+
+ssize_t readSome(int fd, void* buffer, std::size_t size) {
+    ssize_t n;
+    do {
+        n = ::read(fd, buffer, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+struct FdSource {
+    jpeg_source_mgr pub;
+    int fd = -1;
+    JOCTET buffer[ioBufferSize];
+};
+
+void initSource(j_decompress_ptr) {}
+
+boolean fillInputBuffer(j_decompress_ptr cinfo) {
+    auto* src = reinterpret_cast<FdSource*>(cinfo->src);
+    ssize_t n = readSome(src->fd, src->buffer, ioBufferSize);
+    if (n <= 0) {
+        // A truncated file: end it with a fake EOI so that what is there still decodes.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        n = 2;
+    }
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = static_cast<std::size_t>(n);
+    return TRUE;
+}
+
+void skipInputData(j_decompress_ptr cinfo, long count) {
+    if (count <= 0)
+        return;
+    auto* src = reinterpret_cast<FdSource*>(cinfo->src);
+    auto remaining = static_cast<std::size_t>(count);
+    while (remaining > src->pub.bytes_in_buffer) {
+        remaining -= src->pub.bytes_in_buffer;
+        fillInputBuffer(cinfo);
+    }
+    src->pub.next_input_byte += remaining;
+    src->pub.bytes_in_buffer -= remaining;
+}
+
+void termSource(j_decompress_ptr) {}
+
+bool writeAll(int fd, const JOCTET* data, std::size_t size, int& error) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+struct FdDestination {
+    jpeg_destination_mgr pub;
+    int fd = -1;
+    JOCTET buffer[ioBufferSize];
+};
+
+void initDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<FdDestination*>(cinfo->dest);
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = ioBufferSize;
+}
+
+void failWrite(j_compress_ptr cinfo, int error) {
+    reinterpret_cast<ErrorManager*>(cinfo->err)->writeErrno = error;
+    ERREXIT(cinfo, JERR_FILE_WRITE);
+}
+
+boolean emptyOutputBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<FdDestination*>(cinfo->dest);
+    int error = 0;
+    if (!writeAll(dest->fd, dest->buffer, ioBufferSize, error))
+        failWrite(cinfo, error);
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = ioBufferSize;
+    return TRUE;
+}
+
+void termDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<FdDestination*>(cinfo->dest);
+    int error = 0;
+    if (!writeAll(dest->fd, dest->buffer, ioBufferSize - dest->pub.free_in_buffer, error))
+        failWrite(cinfo, error);
+}
+
+// Adobe's CMYK JPEGs store inverted ink values; either way the result is plain RGB.
+void cmykToRgbx(std::uint8_t* p, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, p += 4) {
+        int c = p[0], m = p[1], ye = p[2], k = p[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            ye = 255 - ye;
+            k = 255 - k;
+        }
+        p[0] = static_cast<std::uint8_t>((c * k + 127) / 255);
+        p[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+        p[2] = static_cast<std::uint8_t>((ye * k + 127) / 255);
+        p[3] = 255;
+    }
+}
+
+void fillGrey(std::uint8_t* row, int width, bool grey) {
+    if (grey) {
+        std::memset(row, 128, static_cast<std::size_t>(width));
+        return;
+    }
+    for (int x = 0; x < width; ++x) {
+        row[4 * x] = row[4 * x + 1] = row[4 * x + 2] = 128;
+        row[4 * x + 3] = 255;
+    }
+}
+
+}  // namespace
+
+struct JpegReader::State {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager errors{};
+    FdSource source{};
+    bool created = false;
+    bool headerRead = false;
+    bool used = false;  // a decode has run since the header was read
+    int orientation = 1;
+    QByteArray icc;
+    JDIMENSION rowsDone = 0;
+
+    ~State() {
+        if (created)
+            jpeg_destroy_decompress(&cinfo);
+        if (source.fd >= 0)
+            ::close(source.fd);
+    }
+
+    bool create() {
+        installErrorManager(errors);
+        cinfo.err = &errors.pub;
+        if (setjmp(errors.jump))
+            return false;
+        jpeg_create_decompress(&cinfo);
+        created = true;
+        cinfo.mem->max_memory_to_use = libjpegMemoryLimit;
+        source.pub.init_source = initSource;
+        source.pub.fill_input_buffer = fillInputBuffer;
+        source.pub.skip_input_data = skipInputData;
+        source.pub.resync_to_restart = jpeg_resync_to_restart;
+        source.pub.term_source = termSource;
+        cinfo.src = &source.pub;
+        jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+        jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+        return true;
+    }
+
+    // Reads (or, after a decode, reads again from the start) the markers up to the first scan.
+    bool readHeader() {
+        if (setjmp(errors.jump))
+            return false;
+        if (used) {
+            jpeg_abort_decompress(&cinfo);
+            if (::lseek(source.fd, 0, SEEK_SET) != 0)
+                return false;
+            used = false;
+        }
+        source.pub.next_input_byte = nullptr;
+        source.pub.bytes_in_buffer = 0;
+        headerRead = false;
+        if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK)
+            return false;
+        if (cinfo.image_width == 0 || cinfo.image_height == 0)
+            return false;
+        headerRead = true;
+        return true;
+    }
+
+    void readMarkers() {
+        for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
+            if (m->marker == JPEG_APP0 + 1 && orientation == 1)
+                orientation = exifOrientation(m->data, m->data_length);
+        }
+        JOCTET* data = nullptr;
+        unsigned length = 0;
+        if (setjmp(errors.jump))
+            return;
+        if (jpeg_read_icc_profile(&cinfo, &data, &length) && data != nullptr) {
+            icc = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
+            std::free(data);
+            const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+            const bool cmyk =
+                cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+            if (cmyk || !iccProfileFits(icc, grey ? 1 : 3))
+                icc.clear();
+        }
+    }
+
+    bool setUp(int scale) {
+        if (setjmp(errors.jump))
+            return false;
+        cinfo.scale_num = static_cast<unsigned>(scale);
+        cinfo.scale_denom = 8;
+        switch (cinfo.jpeg_color_space) {
+            case JCS_GRAYSCALE:
+                cinfo.out_color_space = JCS_GRAYSCALE;
+                break;
+            case JCS_CMYK:
+            case JCS_YCCK:
+                cinfo.out_color_space = JCS_CMYK;
+                break;
+            default:
+                cinfo.out_color_space = JCS_EXT_RGBX;
+                break;
+        }
+        jpeg_calc_output_dimensions(&cinfo);
+        return true;
+    }
+
+    // Decodes straight into the rows of the image, or with a sink through a strip of rows;
+    // false when libjpeg gave up (rowsDone tells how far it got).
+    bool decodeInto(QImage* image, RowSink* sink) {
+        rowsDone = 0;
+        if (setjmp(errors.jump))
+            return false;
+        used = true;
+        jpeg_start_decompress(&cinfo);
+        const std::size_t rowBytes = static_cast<std::size_t>(cinfo.output_width) *
+                                     static_cast<std::size_t>(cinfo.output_components == 1 ? 1 : 4);
+        if (sink != nullptr && !strip)
+            strip.reset(new JSAMPLE[rowBytes * stripRows]);
+        JSAMPROW rows[stripRows];
+        while (cinfo.output_scanline < cinfo.output_height) {
+            const JDIMENSION first = cinfo.output_scanline;
+            const JDIMENSION batch = std::min<JDIMENSION>(stripRows, cinfo.output_height - first);
+            for (JDIMENSION i = 0; i < batch; ++i)
+                rows[i] = sink != nullptr ? strip.get() + i * rowBytes
+                                          : image->scanLine(static_cast<int>(first + i));
+            JDIMENSION got = 0;
+            while (got < batch) {
+                const JDIMENSION n = jpeg_read_scanlines(&cinfo, rows + got, batch - got);
+                if (n == 0)
+                    break;
+                got += n;
+            }
+            if (sink != nullptr) {
+                for (JDIMENSION i = 0; i < got; ++i) {
+                    if (cinfo.out_color_space == JCS_CMYK)
+                        cmykToRgbx(rows[i], cinfo.output_width, cinfo.saw_Adobe_marker != 0);
+                    sink->row(rows[i]);
+                }
+            }
+            rowsDone = first + got;
+            if (got < batch)
+                break;
+        }
+        // The rest of the file (trailing markers) is not needed.
+        jpeg_abort_decompress(&cinfo);
+        return true;
+    }
+
+    static constexpr JDIMENSION stripRows = 16;
+    std::unique_ptr<JSAMPLE[]> strip;
+};
+
+JpegReader::JpegReader(std::unique_ptr<State> state) : d(std::move(state)) {}
+JpegReader::~JpegReader() = default;
+
+std::unique_ptr<JpegReader> JpegReader::open(int fd) {
+    auto state = std::make_unique<State>();
+    state->source.fd = fd;
+    if (!state->create() || !state->readHeader())
+        return nullptr;
+    state->readMarkers();
+    return std::unique_ptr<JpegReader>(new JpegReader(std::move(state)));
+}
+
+QSize JpegReader::storedSize() const {
+    return {static_cast<int>(d->cinfo.image_width), static_cast<int>(d->cinfo.image_height)};
+}
+
+int JpegReader::orientation() const {
+    return d->orientation;
+}
+
+QByteArray JpegReader::iccProfile() const {
+    return d->icc;
+}
+
+int JpegReader::scaleFor(int width, int height, double needWidth, double needHeight) {
+    for (int m = 1; m < 8; ++m) {
+        const double w = std::ceil(static_cast<double>(width) * m / 8.0);
+        const double h = std::ceil(static_cast<double>(height) * m / 8.0);
+        if (w + 1e-9 >= needWidth && h + 1e-9 >= needHeight)
+            return m;
+    }
+    return 8;
+}
+
+bool JpegReader::prepare(double needWidth, double needHeight) {
+    if (!d->headerRead || d->used) {
+        if (!d->readHeader())
+            return false;
+    }
+    const QSize size = storedSize();
+    if (!d->setUp(scaleFor(size.width(), size.height(), needWidth, needHeight)))
+        return false;
+    const int bytes = d->cinfo.out_color_space == JCS_GRAYSCALE ? 1 : 4;
+    return qint64{d->cinfo.output_width} * d->cinfo.output_height * bytes <= pixelMemoryLimit;
+}
+
+QImage JpegReader::decode(double needWidth, double needHeight) {
+    if (!prepare(needWidth, needHeight))
+        return {};
+    const int w = static_cast<int>(d->cinfo.output_width);
+    const int h = static_cast<int>(d->cinfo.output_height);
+    const bool grey = d->cinfo.out_color_space == JCS_GRAYSCALE;
+    QImage image = newImage(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGBX8888);
+    if (image.isNull())
+        return {};
+    const bool complete = d->decodeInto(&image, nullptr);
+    const int done = static_cast<int>(d->rowsDone);
+    if (!complete && done == 0)
+        return {};
+    for (int y = done; y < h; ++y)
+        fillGrey(image.scanLine(y), w, grey);
+    if (d->cinfo.out_color_space == JCS_CMYK) {
+        for (int y = 0; y < done; ++y)
+            cmykToRgbx(image.scanLine(y), d->cinfo.output_width, d->cinfo.saw_Adobe_marker != 0);
+    }
+    return image;
+}
+
+bool JpegReader::decodeRows(double needWidth, double needHeight, RowSink& sink) {
+    if (!prepare(needWidth, needHeight))
+        return false;
+    const int w = static_cast<int>(d->cinfo.output_width);
+    const int h = static_cast<int>(d->cinfo.output_height);
+    const bool grey = d->cinfo.out_color_space == JCS_GRAYSCALE;
+    if (!sink.begin(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGBX8888))
+        return false;
+    const bool complete = d->decodeInto(nullptr, &sink);
+    const int done = static_cast<int>(d->rowsDone);
+    if (!complete && done == 0)
+        return false;
+    if (done < h) {
+        std::unique_ptr<std::uint8_t[]> filler(new std::uint8_t[static_cast<std::size_t>(w) * 4]);
+        fillGrey(filler.get(), w, grey);
+        for (int y = done; y < h; ++y)
+            sink.row(filler.get());
+    }
+    return true;
+}
+
+namespace {
+
+struct Encoder {
+    jpeg_compress_struct cinfo{};
+    ErrorManager errors{};
+    FdDestination destination{};
+    bool created = false;
+    std::unique_ptr<JSAMPLE[]> flat;  // one row composited over white
+
+    ~Encoder() {
+        if (created)
+            jpeg_destroy_compress(&cinfo);
+    }
+
+    bool encode(const QImage& image, int quality, const QByteArray& icc) {
+        installErrorManager(errors);
+        cinfo.err = &errors.pub;
+        if (setjmp(errors.jump))
+            return false;
+        jpeg_create_compress(&cinfo);
+        created = true;
+        destination.pub.init_destination = initDestination;
+        destination.pub.empty_output_buffer = emptyOutputBuffer;
+        destination.pub.term_destination = termDestination;
+        cinfo.dest = &destination.pub;
+
+        const bool grey = image.format() == QImage::Format_Grayscale8;
+        const bool straight = image.format() == QImage::Format_RGBA8888;
+        const bool premultiplied = image.format() == QImage::Format_RGBA8888_Premultiplied;
+        cinfo.image_width = static_cast<JDIMENSION>(image.width());
+        cinfo.image_height = static_cast<JDIMENSION>(image.height());
+        cinfo.input_components = grey ? 1 : 4;
+        cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_RGBX;
+        jpeg_set_defaults(&cinfo);
+        jpeg_set_quality(&cinfo, quality < 0 ? 75 : quality, TRUE);
+        jpeg_start_compress(&cinfo, TRUE);
+        if (!icc.isEmpty() && iccProfileFits(icc, grey ? 1 : 3))
+            jpeg_write_icc_profile(&cinfo, reinterpret_cast<const JOCTET*>(icc.constData()),
+                                   static_cast<unsigned>(icc.size()));
+        if (straight || premultiplied)
+            flat.reset(new JSAMPLE[static_cast<std::size_t>(image.width()) * 4]);
+        while (cinfo.next_scanline < cinfo.image_height) {
+            const auto y = static_cast<int>(cinfo.next_scanline);
+            JSAMPROW row = const_cast<JSAMPLE*>(image.constScanLine(y));
+            if (flat) {
+                const std::uint8_t* p = image.constScanLine(y);
+                JSAMPLE* out = flat.get();
+                for (int x = 0; x < image.width(); ++x, p += 4, out += 4) {
+                    const int a = p[3];
+                    for (int c = 0; c < 3; ++c) {
+                        const int colour =
+                            straight ? (p[c] * a + 127) / 255 : std::min<int>(p[c], a);
+                        out[c] = static_cast<JSAMPLE>(colour + 255 - a);
+                    }
+                    out[3] = 255;
+                }
+                row = flat.get();
+            }
+            jpeg_write_scanlines(&cinfo, &row, 1);
+        }
+        jpeg_finish_compress(&cinfo);
+        return true;
+    }
+};
+
+}  // namespace
+
+int writeJpeg(int fd, const QImage& image, int quality, const QByteArray& icc) {
+    QImage converted;
+    const QImage* input = &image;
+    switch (image.format()) {
+        case QImage::Format_Grayscale8:
+        case QImage::Format_RGBX8888:
+        case QImage::Format_RGBA8888:
+        case QImage::Format_RGBA8888_Premultiplied:
+            break;
+        default:
+            converted = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_RGBA8888
+                                                                      : QImage::Format_RGBX8888);
+            input = &converted;
+            break;
+    }
+    auto encoder = std::make_unique<Encoder>();
+    encoder->destination.fd = fd;
+    if (encoder->encode(*input, quality, icc))
+        return 0;
+    return encoder->errors.writeErrno != 0 ? encoder->errors.writeErrno : EIO;
+}
+
+}  // namespace fw::pic
