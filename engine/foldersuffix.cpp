@@ -1,50 +1,53 @@
 #include "engine/foldersuffix.h"
 
 #include "engine/framework/text.h"
-#include "engine/threadresize.h"
 #include "strings/loc.h"
 
 namespace {
 
-std::string proportionalSuffix(const threadResize& s) {
+std::string proportionalSuffix(const BatchSettings& s) {
     const std::string size = fw::Str(s.proportionalSize);
-    switch (s.proportionalMode) {
-        case 0:
+    const auto mode = proportionalModeOf(s.proportionalMode);
+    if (!mode)
+        return {};
+    switch (*mode) {
+        case ProportionalMode::BiggestSide:
             return " (" + loc::initialbiggest("") + size + ")";
-        case 1:
+        case ProportionalMode::SmallestSide:
             return " (" + loc::initialsmallest("") + size + ")";
-        case 2:
+        case ProportionalMode::Width:
             return " (" + loc::initialwidth("") + size + ")";
-        case 3:
+        case ProportionalMode::Height:
             return " (" + loc::initialheight("") + size + ")";
-        case 4:
+        case ProportionalMode::Percent:
             return " (" + size + "%)";
-        default:
-            return {};
     }
+    return {};
 }
 
-std::string independentSuffix(const threadResize& s) {
-    // A mode other than 0 means percent.
-    const std::string widthUnit = s.independentWidthMode != 0 ? "%" : "";
-    const std::string heightUnit = s.independentHeightMode != 0 ? "%" : "";
+std::string independentSuffix(const BatchSettings& s) {
+    const std::string widthUnit =
+        sizeUnitOf(s.independentWidthMode) == SizeUnit::Percent ? "%" : "";
+    const std::string heightUnit =
+        sizeUnitOf(s.independentHeightMode) == SizeUnit::Percent ? "%" : "";
     return " (" + loc::initialwidth("") + fw::Str(s.independentWidth) + widthUnit + ", " +
            loc::initialheight("") + fw::Str(s.independentHeight) + heightUnit + ")";
 }
 
-std::string boxSuffix(const threadResize& s) {
+std::string boxSuffix(const BatchSettings& s) {
     return " (" + fw::Str(s.boxWidth) + "x" + fw::Str(s.boxHeight) + ")";
 }
 
 }  // namespace
 
-std::string foldersuffix(const threadResize& settings) {
-    switch (settings.resizeType) {
-        case 0:
+std::string foldersuffix(const BatchSettings& settings) {
+    switch (resizeRuleOf(settings.resizeType)) {
+        case ResizeRule::Proportional:
             return proportionalSuffix(settings);
-        case 1:
+        case ResizeRule::Independent:
             return independentSuffix(settings);
-        default:
+        case ResizeRule::Box:
             return boxSuffix(settings);
     }
+    return {};
 }

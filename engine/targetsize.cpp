@@ -1,7 +1,6 @@
 #include "engine/targetsize.h"
 
 #include "engine/framework/text.h"
-#include "engine/threadresize.h"
 
 namespace {
 
@@ -31,7 +30,7 @@ std::int64_t percentOf(std::int64_t side, std::int64_t percent) {
     return trunc(dbl(times(side, percent)) / 100.0);
 }
 
-PixelSize proportional(const threadResize& s, std::int64_t W, std::int64_t H, PixelSize size) {
+PixelSize proportional(const BatchSettings& s, std::int64_t W, std::int64_t H, PixelSize size) {
     const std::int64_t wanted = s.proportionalSize;
     const auto byWidth = [&] {
         size.width = wanted;
@@ -41,39 +40,42 @@ PixelSize proportional(const threadResize& s, std::int64_t W, std::int64_t H, Pi
         size.height = wanted;
         size.width = widthFor(size.height, W, H);
     };
-    switch (s.proportionalMode) {
-        case 0:  // biggest side; square pictures go by height
+    const auto mode = proportionalModeOf(s.proportionalMode);
+    if (!mode)
+        return size;  // an unknown mode keeps the previous size
+    switch (*mode) {
+        case ProportionalMode::BiggestSide:  // square pictures go by height
             H < W ? byWidth() : byHeight();
             break;
-        case 1:  // smallest side; square pictures go by height
+        case ProportionalMode::SmallestSide:  // square pictures go by height
             W < H ? byWidth() : byHeight();
             break;
-        case 2:
+        case ProportionalMode::Width:
             byWidth();
             break;
-        case 3:
+        case ProportionalMode::Height:
             byHeight();
             break;
-        case 4:
+        case ProportionalMode::Percent:
             size.width = percentOf(W, wanted);
             size.height = percentOf(H, wanted);
-            break;
-        default:
             break;
     }
     return size;
 }
 
-PixelSize independent(const threadResize& s, std::int64_t W, std::int64_t H) {
+PixelSize independent(const BatchSettings& s, std::int64_t W, std::int64_t H) {
     PixelSize size;
-    size.width =
-        s.independentWidthMode == 0 ? s.independentWidth : percentOf(W, s.independentWidth);
-    size.height =
-        s.independentHeightMode == 0 ? s.independentHeight : percentOf(H, s.independentHeight);
+    size.width = sizeUnitOf(s.independentWidthMode) == SizeUnit::Pixels
+                     ? s.independentWidth
+                     : percentOf(W, s.independentWidth);
+    size.height = sizeUnitOf(s.independentHeightMode) == SizeUnit::Pixels
+                      ? s.independentHeight
+                      : percentOf(H, s.independentHeight);
     return size;
 }
 
-PixelSize box(const threadResize& s, std::int64_t W, std::int64_t H) {
+PixelSize box(const BatchSettings& s, std::int64_t W, std::int64_t H) {
     PixelSize size;
     const double rH = dbl(H) / dbl(s.boxHeight);
     const double rW = dbl(W) / dbl(s.boxWidth);
@@ -92,17 +94,17 @@ PixelSize box(const threadResize& s, std::int64_t W, std::int64_t H) {
 
 }  // namespace
 
-PixelSize targetsize(const threadResize& settings, std::int64_t W, std::int64_t H,
+PixelSize targetsize(const BatchSettings& settings, std::int64_t W, std::int64_t H,
                      PixelSize previous) {
     PixelSize size;
-    switch (settings.resizeType) {
-        case 0:
+    switch (resizeRuleOf(settings.resizeType)) {
+        case ResizeRule::Proportional:
             size = proportional(settings, W, H, previous);
             break;
-        case 1:
+        case ResizeRule::Independent:
             size = independent(settings, W, H);
             break;
-        default:
+        case ResizeRule::Box:
             size = box(settings, W, H);
             break;
     }

@@ -43,10 +43,12 @@ fw::FolderItemPtr entryAt(const fw::FolderItem& folder, std::int64_t i) {
     return entry;
 }
 
+// A registry property bound to one field of the worker's settings.
 template <typename T>
-fw::PropertyInfo property(const char* name, fw::PropertyType type, T threadResize::*member) {
+fw::PropertyInfo property(const char* name, fw::PropertyType type, T BatchSettings::*member) {
     return {name, type, [member](fw::Object& object, const fw::PropertyValue& value) {
-                dynamic_cast<threadResize&>(object).*member = std::get<T>(value);
+                BatchSettings& settings = dynamic_cast<threadResize&>(object);
+                settings.*member = std::get<T>(value);
             }};
 }
 
@@ -65,22 +67,22 @@ void threadResize::registerClass() {
     info.name = "threadResize";
     info.base = "Thread";
     info.properties = {
-        property("pictureType", PropertyType::Integer, &threadResize::pictureType),
-        property("proportionalMode", PropertyType::Integer, &threadResize::proportionalMode),
-        property("bigger", PropertyType::Boolean, &threadResize::bigger),
-        property("resizeType", PropertyType::Integer, &threadResize::resizeType),
-        property("proportionalSize", PropertyType::Integer, &threadResize::proportionalSize),
-        property("boxWidth", PropertyType::Integer, &threadResize::boxWidth),
-        property("boxHeight", PropertyType::Integer, &threadResize::boxHeight),
-        property("independentHeight", PropertyType::Integer, &threadResize::independentHeight),
-        property("independentWidth", PropertyType::Integer, &threadResize::independentWidth),
+        property("pictureType", PropertyType::Integer, &BatchSettings::pictureType),
+        property("proportionalMode", PropertyType::Integer, &BatchSettings::proportionalMode),
+        property("bigger", PropertyType::Boolean, &BatchSettings::bigger),
+        property("resizeType", PropertyType::Integer, &BatchSettings::resizeType),
+        property("proportionalSize", PropertyType::Integer, &BatchSettings::proportionalSize),
+        property("boxWidth", PropertyType::Integer, &BatchSettings::boxWidth),
+        property("boxHeight", PropertyType::Integer, &BatchSettings::boxHeight),
+        property("independentHeight", PropertyType::Integer, &BatchSettings::independentHeight),
+        property("independentWidth", PropertyType::Integer, &BatchSettings::independentWidth),
         property("independentWidthMode", PropertyType::Integer,
-                 &threadResize::independentWidthMode),
+                 &BatchSettings::independentWidthMode),
         property("independentHeightMode", PropertyType::Integer,
-                 &threadResize::independentHeightMode),
-        property("jpegQuality", PropertyType::Integer, &threadResize::jpegQuality),
-        property("nameWeb", PropertyType::Boolean, &threadResize::nameWeb),
-        property("nameDOS", PropertyType::Boolean, &threadResize::nameDOS),
+                 &BatchSettings::independentHeightMode),
+        property("jpegQuality", PropertyType::Integer, &BatchSettings::jpegQuality),
+        property("nameWeb", PropertyType::Boolean, &BatchSettings::nameWeb),
+        property("nameDOS", PropertyType::Boolean, &BatchSettings::nameDOS),
     };
     info.events = {"Run", "UserInterfaceUpdate"};
     fw::ClassRegistry::registerClass(std::move(info));
@@ -108,12 +110,12 @@ void threadResize::runBatch() {
     // Export format.
     std::string extension = "jpg";
     std::int64_t format = fw::Picture::FormatJPEG;
-    if (pictureType == 1) {
+    if (pictureTypeOf(pictureType) == PictureType::PNG) {
         extension = "png";
         format = fw::Picture::FormatPNG;
     }
 
-    const std::string suffix = foldersuffix(*this);
+    const std::string suffix = foldersuffix(settings());
     const std::string name = outputfoldername(dir->Name(), suffix);
     const fw::FolderItemPtr out = makeOutputFolder(name);
 
@@ -133,7 +135,7 @@ void threadResize::runBatch() {
 
         const std::int64_t W = src->Width();
         const std::int64_t H = src->Height();
-        size = targetsize(*this, W, H, size);
+        size = targetsize(settings(), W, H, size);
 
         auto target = std::make_unique<fw::Picture>(size.width, size.height, 32);
         const auto targetWidth = static_cast<double>(target->Width());

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/batchsettings.h"
 #include "engine/framework/dictionary.h"
 #include "engine/framework/folderitem.h"
 #include "engine/framework/object.h"
@@ -16,7 +17,7 @@
 // The run calls the virtual seams (setname, stopRequested, clearStopRequest) on the worker thread,
 // and this class's destructor waits for the run only after a subclass's destructor is done: a
 // subclass that overrides a seam must call wait() in its own destructor.
-class threadResize : public fw::Thread, public fw::Object {
+class threadResize : public fw::Thread, public fw::Object, public BatchSettings {
 public:
     threadResize();
     ~threadResize() override;
@@ -25,22 +26,11 @@ public:
     // Registers "threadResize" (base "Thread") with its settings, for layout property blocks.
     static void registerClass();
 
-    // Worker settings, in declaration order. The window writes all of them before each start.
-    std::int64_t pictureType = 0;
-    std::int64_t proportionalMode = 0;
-    bool bigger = false;
-    std::int64_t resizeType = 0;
-    std::int64_t proportionalSize = 0;
-    std::int64_t boxWidth = 0;
-    std::int64_t boxHeight = 0;
-    std::int64_t independentHeight = 0;
-    std::int64_t independentWidth = 0;
-    std::int64_t independentWidthMode = 0;
-    std::int64_t independentHeightMode = 0;
+    // The plain worker settings are this object's own properties (pictureType, bigger, ...), by
+    // their names; settings() is all of them as one value.
+    [[nodiscard]] const BatchSettings& settings() const { return *this; }
+    // The source folder, the one setting that is a reference.
     fw::FolderItemPtr dir;
-    std::int64_t jpegQuality = 0;
-    bool nameWeb = false;
-    bool nameDOS = false;
 
     // The base name of an output file (the folder is not consulted).
     [[nodiscard]] virtual std::string setname(const fw::FolderItemPtr& folder,

@@ -153,6 +153,20 @@ private:
     [[nodiscard]] T* control(const char* name) const;
 };
 
+// The resizing rule the radio buttons select, as every rule of the window reads it: RBType member
+// 0, else member 1, else box (member 2 is not read).
+[[nodiscard]] ResizeRule selectedRule(const Main& window);
+
+// The rows of the quality pop-up PMQuality: four presets of the slider, then "Custom". (The rows of
+// the other pop-ups are the worker settings they give: ProportionalMode, SizeUnit, PictureType.)
+namespace qualityrow {
+inline constexpr std::int64_t excellent = 0;  // 90
+inline constexpr std::int64_t good = 1;       // 80
+inline constexpr std::int64_t decent = 2;     // 60
+inline constexpr std::int64_t low = 3;        // 40
+inline constexpr std::int64_t custom = 4;
+}  // namespace qualityrow
+
 namespace the {
 // The open main window, or a new one built and opened. Looking up the open window is safe on any
 // thread; building one is not.

@@ -305,7 +305,8 @@ void Main::CreateControls0() {
                       {.name = "PMPType",
                        .caption = itemsFrom(loc::sizewantedmenu),
                        .blockClass = "PopupMenu",
-                       .block = popup({"GroupBox1", 569, 67, 146, 21, 3}, inBox, {.selected = 0})});
+                       .block = popup({"GroupBox1", 569, 67, 146, 21, 3}, inBox,
+                                      {.selected = valueOf(ProportionalMode::BiggestSide)})});
     create<TextField>(*this, {.name = "EFIWidth",
                               .blockClass = "TextField",
                               .block = textField({"GroupBox1", 511, 239, 45, 22, 4}, inBoxDisabled),
@@ -314,7 +315,7 @@ void Main::CreateControls0() {
                               .caption = itemsFrom(loc::menuindependant),
                               .blockClass = "PopupMenu",
                               .block = popup({"GroupBox1", 568, 238, 146, 21, 5}, inBoxDisabled,
-                                             {.selected = 0})});
+                                             {.selected = valueOf(SizeUnit::Pixels)})});
     create<Label>(*this, {.name = "StaticText4",
                           .caption = captionFrom<Label>(loc::dimheight),
                           .blockClass = "Label",
@@ -327,7 +328,7 @@ void Main::CreateControls0() {
                               .caption = itemsFrom(loc::menuindependant),
                               .blockClass = "PopupMenu",
                               .block = popup({"GroupBox1", 568, 271, 146, 18, 8}, inBoxDisabled,
-                                             {.selected = 0})});
+                                             {.selected = valueOf(SizeUnit::Pixels)})});
     create<Label>(*this, {.name = "StaticText6",
                           .caption = captionFrom<Label>(loc::boxmaxwidth),
                           .blockClass = "Label",
@@ -388,7 +389,7 @@ void Main::CreateControls0() {
                               .caption = itemsFrom(loc::jpegqualitymenu),
                               .blockClass = "PopupMenu",
                               .block = popup({"GroupBox2", 194, 172, 147, 20, 2}, inBox,
-                                             {.fontSize = 0, .selected = 1}),
+                                             {.fontSize = 0, .selected = qualityrow::good}),
                               .hook = onChange(&Main::PMQuality_Change)});
     {
         Block slider = controlEntries({"GroupBox2", 24, 203, 289, 15, 3}, inBox);
@@ -429,8 +430,9 @@ void Main::CreateControls0() {
         *this,
         {.name = "PMExportFormat",
          .blockClass = "PopupMenu",
-         .block = popup({"GroupBox2", 194, 141, 146, 20, 8}, {.lockTop = true, .lockLeft = true},
-                        {.fontSize = 0, .selected = 0, .items = "JPEG\r\nPNG"}),
+         .block =
+             popup({"GroupBox2", 194, 141, 146, 20, 8}, {.lockTop = true, .lockLeft = true},
+                   {.fontSize = 0, .selected = valueOf(PictureType::JPEG), .items = "JPEG\r\nPNG"}),
          .hook = onChange(&Main::PMExportFormat_Change)});
 
     create<Label>(*this, {.name = "StaticText2",

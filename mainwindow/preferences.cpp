@@ -75,7 +75,8 @@ struct Record {
         r.dosNames = stream->ReadBoolean();
         r.exportFormat = stream->ReadInt16();
         stream->Close();
-        if (r.rule < 0 || r.rule > 2) {
+        // The rule names the RBType member to select.
+        if (r.rule < valueOf(ResizeRule::Proportional) || r.rule > valueOf(ResizeRule::Box)) {
             std::cerr << "Vimbel!: preferences ignored: unknown resizing rule " << r.rule << '\n';
             return std::nullopt;
         }
@@ -119,7 +120,7 @@ void Main::savepref() {
     // Create with replace writes a temporary file and renames it at Close: never a torn record.
     const fw::BinaryStreamPtr stream = fw::BinaryStream::Create(preferencesFile(), true);
     stream->WriteBoolean(DTSettings()->Value());
-    stream->WriteUInt16(RBType(0)->Value() ? 0 : RBType(1)->Value() ? 1 : 2);
+    stream->WriteUInt16(low16(valueOf(selectedRule(*this))));
     stream->WriteUInt16(numberText(*EFPSize()));
     stream->WriteUInt16(low16(PMPType()->ListIndex()));
     stream->WriteUInt16(numberText(*EFBWidth()));

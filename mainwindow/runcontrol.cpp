@@ -108,7 +108,7 @@ void Main::PBGo_Action(fw::PushButton& sender) {
         worker.jpegQuality = w->SLQuality()->Value();
         worker.nameWeb = w->CBName()->Value();
         worker.nameDOS = w->CBDos()->Value();
-        worker.resizeType = w->RBType(0)->Value() ? 0 : w->RBType(1)->Value() ? 1 : 2;
+        worker.resizeType = valueOf(selectedRule(*w));
         worker.Run();
     } catch (const std::exception& e) {
         // A batch that could not start must not leave the window in its running state.

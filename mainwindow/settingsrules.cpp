@@ -33,44 +33,63 @@ void disableSizeControls(Main& w) {
     nonNil(w.EFBHeight()).setEnabled(false);
 }
 
-// Enables the size controls of one rule: 0 proportional, 1 independent, any other box.
-void enableSizeControls(Main& w, std::int64_t rule) {
-    if (rule == 0) {
-        nonNil(w.EFPSize()).setEnabled(true);
-        nonNil(w.PMPType()).setEnabled(true);
-    } else if (rule == 1) {
-        nonNil(w.EFIWidth()).setEnabled(true);
-        nonNil(w.EFIHeight()).setEnabled(true);
-        nonNil(w.PMIWidth()).setEnabled(true);
-        nonNil(w.PMIHeight()).setEnabled(true);
-    } else {
-        nonNil(w.EFBWidth()).setEnabled(true);
-        nonNil(w.EFBHeight()).setEnabled(true);
+void enableSizeControls(Main& w, ResizeRule rule) {
+    switch (rule) {
+        case ResizeRule::Proportional:
+            nonNil(w.EFPSize()).setEnabled(true);
+            nonNil(w.PMPType()).setEnabled(true);
+            break;
+        case ResizeRule::Independent:
+            nonNil(w.EFIWidth()).setEnabled(true);
+            nonNil(w.EFIHeight()).setEnabled(true);
+            nonNil(w.PMIWidth()).setEnabled(true);
+            nonNil(w.PMIHeight()).setEnabled(true);
+            break;
+        case ResizeRule::Box:
+            nonNil(w.EFBWidth()).setEnabled(true);
+            nonNil(w.EFBHeight()).setEnabled(true);
+            break;
     }
 }
 
-// The selected rule as the rules read it: member 0, then member 1, else box.
-[[nodiscard]] std::int64_t selectedRule(const Main& w) {
-    if (nonNil(w.RBType(0)).Value())
-        return 0;
-    if (nonNil(w.RBType(1)).Value())
-        return 1;
-    return 2;
+// The slider's value for each preset row of PMQuality; "Custom" has none.
+struct QualityPreset {
+    std::int64_t row;
+    std::int64_t quality;
+};
+constexpr QualityPreset kQualityPresets[] = {
+    {qualityrow::excellent, 90},
+    {qualityrow::good, 80},
+    {qualityrow::decent, 60},
+    {qualityrow::low, 40},
+};
+
+// JPEG is the only format with a quality to choose.
+[[nodiscard]] bool exportsJPEG(const Main& w) {
+    return nonNil(w.PMExportFormat()).ListIndex() == valueOf(PictureType::JPEG);
 }
 
 }  // namespace
 
+ResizeRule selectedRule(const Main& window) {
+    if (nonNil(window.RBType(valueOf(ResizeRule::Proportional))).Value())
+        return ResizeRule::Proportional;
+    if (nonNil(window.RBType(valueOf(ResizeRule::Independent))).Value())
+        return ResizeRule::Independent;
+    return ResizeRule::Box;
+}
+
 void Main::enablego() {
     bool ok = true;
     switch (selectedRule(*this)) {
-        case 0:
+        case ResizeRule::Proportional:
             ok = !isZero(nonNil(EFPSize()));
             break;
-        case 1:
+        case ResizeRule::Independent:
             // The height is read only when the width passes.
             ok = !isZero(nonNil(EFIWidth())) && !isZero(nonNil(EFIHeight()));
             break;
-        default:
+        case ResizeRule::Box:
             ok = !isZero(nonNil(EFBWidth())) && !isZero(nonNil(EFBHeight()));
             break;
     }
@@ -84,9 +103,9 @@ void Main::checkcontrol() {
     disableSizeControls(*this);
     enableSizeControls(*this, selectedRule(*this));
     // The quality controls follow JPEG; their values stay as they are.
-    nonNil(STJPEGQuality()).setEnabled(nonNil(PMExportFormat()).ListIndex() == 0);
-    nonNil(PMQuality()).setEnabled(nonNil(PMExportFormat()).ListIndex() == 0);
-    nonNil(SLQuality()).setEnabled(nonNil(PMExportFormat()).ListIndex() == 0);
+    nonNil(STJPEGQuality()).setEnabled(exportsJPEG(*this));
+    nonNil(PMQuality()).setEnabled(exportsJPEG(*this));
+    nonNil(SLQuality()).setEnabled(exportsJPEG(*this));
     enablego();
 }
 
@@ -117,7 +136,7 @@ void Main::EFBHeight_TextChange(fw::TextField& /*sender*/) {
 }
 
 void Main::RBType_Action(fw::RadioButton& sender) {
-    const std::int64_t rule = sender.Index();
+    const ResizeRule rule = resizeRuleOf(sender.Index());
     disableSizeControls(*this);
     enableSizeControls(*this, rule);
     enablego();
@@ -125,21 +144,11 @@ void Main::RBType_Action(fw::RadioButton& sender) {
 
 void Main::PMQuality_Change(fw::PopupMenu& sender) {
     // "Custom" (and no row) leaves the slider where it is.
-    switch (sender.ListIndex()) {
-        case 0:
-            nonNil(SLQuality()).setValue(90);
-            break;
-        case 1:
-            nonNil(SLQuality()).setValue(80);
-            break;
-        case 2:
-            nonNil(SLQuality()).setValue(60);
-            break;
-        case 3:
-            nonNil(SLQuality()).setValue(40);
-            break;
-        default:
-            break;
+    for (const QualityPreset& preset : kQualityPresets) {
+        if (sender.ListIndex() == preset.row) {
+            nonNil(SLQuality()).setValue(preset.quality);
+            return;
+        }
     }
 }
 
@@ -147,22 +156,10 @@ void Main::PMQuality_Change(fw::PopupMenu& sender) {
 // PMQuality_Change comes to rest after one round.
 void Main::SLQuality_ValueChanged(fw::Slider& sender) {
     nonNil(STQuality()).setCaption(fw::Str(sender.Value()));
-    std::int64_t row = 4;
-    switch (sender.Value()) {
-        case 90:
-            row = 0;
-            break;
-        case 80:
-            row = 1;
-            break;
-        case 60:
-            row = 2;
-            break;
-        case 40:
-            row = 3;
-            break;
-        default:
-            break;
+    std::int64_t row = qualityrow::custom;
+    for (const QualityPreset& preset : kQualityPresets) {
+        if (sender.Value() == preset.quality)
+            row = preset.row;
     }
     nonNil(PMQuality()).setListIndex(row);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/batchsettings.h"
 #include "engine/fitname.h"
 #include "engine/foldersuffix.h"
 #include "engine/outputfoldername.h"
@@ -15,33 +16,6 @@
 
 namespace {
 
-// The rule fields of the worker settings, for table rows.
-struct Rule {
-    std::int64_t resizeType = 0;
-    std::int64_t proportionalMode = 0;
-    std::int64_t proportionalSize = 0;
-    std::int64_t independentWidth = 0;
-    std::int64_t independentWidthMode = 0;
-    std::int64_t independentHeight = 0;
-    std::int64_t independentHeightMode = 0;
-    std::int64_t boxWidth = 0;
-    std::int64_t boxHeight = 0;
-    bool bigger = false;
-};
-
-void applyRule(const Rule& rule, threadResize& settings) {
-    settings.resizeType = rule.resizeType;
-    settings.proportionalMode = rule.proportionalMode;
-    settings.proportionalSize = rule.proportionalSize;
-    settings.independentWidth = rule.independentWidth;
-    settings.independentWidthMode = rule.independentWidthMode;
-    settings.independentHeight = rule.independentHeight;
-    settings.independentHeightMode = rule.independentHeightMode;
-    settings.boxWidth = rule.boxWidth;
-    settings.boxHeight = rule.boxHeight;
-    settings.bigger = rule.bigger;
-}
-
 // setname is a worker operation; this one only exposes it.
 class Settings : public threadResize {};
 
@@ -49,34 +23,34 @@ constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 
 TEST(FolderSuffix, RecordsTheRuleAndItsSizes) {
     struct Row {
-        Rule rule;
+        BatchSettings rule;
         std::string suffix;
     };
     const Row rows[] = {
-        {{.resizeType = 0, .proportionalMode = 0, .proportionalSize = 800}, " (B800)"},
-        {{.resizeType = 0, .proportionalMode = 1, .proportionalSize = 800}, " (S800)"},
-        {{.resizeType = 0, .proportionalMode = 2, .proportionalSize = 800}, " (W800)"},
-        {{.resizeType = 0, .proportionalMode = 3, .proportionalSize = 800}, " (H800)"},
-        {{.resizeType = 0, .proportionalMode = 4, .proportionalSize = 50}, " (50%)"},
-        {{.resizeType = 0, .proportionalMode = 5, .proportionalSize = 800}, ""},
-        {{.resizeType = 0, .proportionalMode = -1, .proportionalSize = 800}, ""},
-        {{.resizeType = 0, .proportionalMode = 0, .proportionalSize = -12}, " (B-12)"},
-        {{.resizeType = 1, .independentWidth = 800, .independentHeight = 600}, " (W800, H600)"},
+        {{.proportionalMode = 0, .resizeType = 0, .proportionalSize = 800}, " (B800)"},
+        {{.proportionalMode = 1, .resizeType = 0, .proportionalSize = 800}, " (S800)"},
+        {{.proportionalMode = 2, .resizeType = 0, .proportionalSize = 800}, " (W800)"},
+        {{.proportionalMode = 3, .resizeType = 0, .proportionalSize = 800}, " (H800)"},
+        {{.proportionalMode = 4, .resizeType = 0, .proportionalSize = 50}, " (50%)"},
+        {{.proportionalMode = 5, .resizeType = 0, .proportionalSize = 800}, ""},
+        {{.proportionalMode = -1, .resizeType = 0, .proportionalSize = 800}, ""},
+        {{.proportionalMode = 0, .resizeType = 0, .proportionalSize = -12}, " (B-12)"},
+        {{.resizeType = 1, .independentHeight = 600, .independentWidth = 800}, " (W800, H600)"},
         {{.resizeType = 1,
+          .independentHeight = 600,
           .independentWidth = 50,
-          .independentWidthMode = 1,
-          .independentHeight = 600},
+          .independentWidthMode = 1},
          " (W50%, H600)"},
         {{.resizeType = 1,
-          .independentWidth = 800,
           .independentHeight = 50,
+          .independentWidth = 800,
           .independentHeightMode = 1},
          " (W800, H50%)"},
         // Any mode other than 0 is percent.
         {{.resizeType = 1,
+          .independentHeight = 50,
           .independentWidth = 50,
           .independentWidthMode = 2,
-          .independentHeight = 50,
           .independentHeightMode = -1},
          " (W50%, H50%)"},
         {{.resizeType = 2, .boxWidth = 1024, .boxHeight = 768}, " (1024x768)"},
@@ -86,9 +60,7 @@ TEST(FolderSuffix, RecordsTheRuleAndItsSizes) {
         {{.resizeType = 2, .boxWidth = kMax, .boxHeight = -1}, " (9223372036854775807x-1)"},
     };
     for (const Row& row : rows) {
-        Settings settings;
-        applyRule(row.rule, settings);
-        EXPECT_EQ(foldersuffix(settings), row.suffix) << "expected '" << row.suffix << "'";
+        EXPECT_EQ(foldersuffix(row.rule), row.suffix) << "expected '" << row.suffix << "'";
     }
 }
 
@@ -123,14 +95,14 @@ TEST(OutputFolderName, CutsTheSourceNameToFit31Characters) {
 TEST(TargetSize, FollowsTheRulesWithTruncation) {
     struct Row {
         const char* what;
-        Rule rule;
+        BatchSettings rule;
         std::int64_t W, H;
         PixelSize previous;
         PixelSize expected;
     };
-    const Rule biggest800{.proportionalMode = 0, .proportionalSize = 800};
-    const Rule smallest800{.proportionalMode = 1, .proportionalSize = 800};
-    const Rule box1024{.resizeType = 2, .boxWidth = 1024, .boxHeight = 768};
+    const BatchSettings biggest800{.proportionalMode = 0, .proportionalSize = 800};
+    const BatchSettings smallest800{.proportionalMode = 1, .proportionalSize = 800};
+    const BatchSettings box1024{.resizeType = 2, .boxWidth = 1024, .boxHeight = 768};
     const Row rows[] = {
         {"biggest, landscape", biggest800, 4000, 3000, {}, {800, 600}},
         {"biggest, portrait", biggest800, 3000, 4000, {}, {600, 800}},
@@ -155,8 +127,8 @@ TEST(TargetSize, FollowsTheRulesWithTruncation) {
         {"unknown mode on the first picture", {.proportionalMode = 9}, 4000, 3000, {}, {0, 0}},
         {"independent pixels and percent",
          {.resizeType = 1,
-          .independentWidth = 300,
           .independentHeight = 50,
+          .independentWidth = 300,
           .independentHeightMode = 1},
          801,
          601,
@@ -164,15 +136,15 @@ TEST(TargetSize, FollowsTheRulesWithTruncation) {
          {300, 300}},
         {"independent percent of width",
          {.resizeType = 1,
+          .independentHeight = 100,
           .independentWidth = 50,
-          .independentWidthMode = 7,
-          .independentHeight = 100},
+          .independentWidthMode = 7},
          801,
          601,
          {},
          {400, 100}},
         {"clamp per axis",
-         {.resizeType = 1, .independentWidth = 1000, .independentHeight = 100, .bigger = true},
+         {.bigger = true, .resizeType = 1, .independentHeight = 100, .independentWidth = 1000},
          800,
          600,
          {},
@@ -198,7 +170,7 @@ TEST(TargetSize, FollowsTheRulesWithTruncation) {
         {"box, quotient first", box1024, 1250, 1250, {}, {767, 768}},
         {"box enlarges", box1024, 800, 600, {}, {1024, 768}},
         {"box clamped",
-         {.resizeType = 2, .boxWidth = 1024, .boxHeight = 768, .bigger = true},
+         {.bigger = true, .resizeType = 2, .boxWidth = 1024, .boxHeight = 768},
          800,
          600,
          {},
@@ -225,9 +197,7 @@ TEST(TargetSize, FollowsTheRulesWithTruncation) {
         {"huge size wraps", {.proportionalMode = 2, .proportionalSize = kMax}, 3, 2, {}, {kMax, 0}},
     };
     for (const Row& row : rows) {
-        Settings settings;
-        applyRule(row.rule, settings);
-        const PixelSize got = targetsize(settings, row.W, row.H, row.previous);
+        const PixelSize got = targetsize(row.rule, row.W, row.H, row.previous);
         EXPECT_EQ(got, row.expected) << row.what << ": got " << got.width << " x " << got.height;
     }
 }
