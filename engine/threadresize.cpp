@@ -220,8 +220,14 @@ std::string threadResize::setname(const fw::FolderItemPtr& /*folder*/, const std
 
 void threadResize::Event_UserInterfaceUpdate(const std::vector<fw::Dictionary>& /*data*/) {}
 
-bool threadResize::stopRequested() {
-    return m_stop.load();
+void threadResize::setStopCheck(StopCheck check) {
+    if (isRunning())
+        throw fw::RuntimeException("The stop check cannot change while a batch runs");
+    m_stopCheck = std::move(check);
+}
+
+bool threadResize::stopRequested() const {
+    return m_stopCheck.requested && m_stopCheck.requested();
 }
 
 // A stop request left over from an earlier batch must not end this one after its first picture.
@@ -230,8 +236,9 @@ void threadResize::aboutToRun() {
     clearStopRequest();
 }
 
-void threadResize::clearStopRequest() {
-    m_stop.store(false);
+void threadResize::clearStopRequest() const {
+    if (m_stopCheck.clear)
+        m_stopCheck.clear();
 }
 
 void threadResize::post(const std::string& key, fw::Variant value) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,13 +9,15 @@
 #include "engine/framework/folderitem.h"
 #include "engine/framework/object.h"
 #include "engine/framework/thread.h"
+#include "engine/stopcheck.h"
 
 // The batch worker: one run turns the source folder dir into an output folder of resized
 // pictures, reporting through the user-interface update queue. Its last message is "Done", or
 // "Error" (with the failure's text) when the run failed.
-// The run calls the virtual seams (setname, stopRequested, clearStopRequest) on the worker thread,
-// and this class's destructor waits for the run only after a subclass's destructor is done: a
-// subclass that overrides a seam must call wait() in its own destructor.
+// The worker is given its stop check (setStopCheck); without one a batch runs to its end. Of the
+// worker's virtual operations only Event_Run and setname run on the worker thread, and this
+// class's destructor waits for the run after a subclass's is done: a subclass that overrides
+// either of those two must not be destroyed while a run goes on.
 class threadResize : public fw::Thread, public fw::Object, public BatchSettings {
 public:
     threadResize();
@@ -36,18 +37,14 @@ public:
     [[nodiscard]] virtual std::string setname(const fw::FolderItemPtr& folder,
                                               const std::string& name);
 
-    // The stop flag used when no window provides one (tools and tests).
-    void requestStop() { m_stop = true; }
+    // The stop check of the batches to come; not while a run goes on.
+    void setStopCheck(StopCheck check);
 
 protected:
     void aboutToRun() override;
     void Event_Run() override;
     // Progress messages on the main thread; the owner of the worker applies them.
     void Event_UserInterfaceUpdate(const std::vector<fw::Dictionary>& data) override;
-
-    // The stop check's seam: the main window answers through its accessor.
-    [[nodiscard]] virtual bool stopRequested();
-    virtual void clearStopRequest();
 
 private:
     // The batch itself; every failure leaves it as an exception, which Event_Run reports.
@@ -56,5 +53,8 @@ private:
     // is locked), replacing an item of that name.
     [[nodiscard]] fw::FolderItemPtr makeOutputFolder(const std::string& name);
     void post(const std::string& key, fw::Variant value);
-    std::atomic<bool> m_stop{false};
+    [[nodiscard]] bool stopRequested() const;
+    void clearStopRequest() const;
+
+    StopCheck m_stopCheck;
 };

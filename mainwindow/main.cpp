@@ -47,12 +47,8 @@ Main::RBType::RBType(std::int64_t index) {
     setIndex(index);
 }
 
-Main::_wrapper_internalthread::_wrapper_internalthread() = default;
-
-// A run still going calls this class's stop check; once this destructor has returned, the same
-// call would reach threadResize's instead, and the batch would no longer stop for a closed window.
-Main::_wrapper_internalthread::~_wrapper_internalthread() {
-    wait();
+Main::_wrapper_internalthread::_wrapper_internalthread() {
+    setStopCheck(windowStopCheck());
 }
 
 void Main::_wrapper_internalthread::SetWindow(const std::shared_ptr<fw::Window>& window) {

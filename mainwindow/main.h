@@ -23,12 +23,11 @@ public:
         [[nodiscard]] std::string ClassName() const override { return "Main.RBType"; }
     };
 
-    // The window's worker object, kept in its list of controls.
+    // The window's worker object, kept in its list of controls. Its stop check is the window's
+    // stop flag endthread.
     class _wrapper_internalthread : public threadResize, public fw::PaneChild {
     public:
         _wrapper_internalthread();
-        // Waits for a run still going, before the overrides below are gone.
-        ~_wrapper_internalthread() override;
         void Constructor() {}
         [[nodiscard]] std::string ClassName() const override {
             return "Main._wrapper_internalthread";
@@ -43,11 +42,12 @@ public:
         std::weak_ptr<fw::Window> ownerWindow;
 
     protected:
-        // The stop check reaches the window's stop flag through the accessor Main.
-        [[nodiscard]] bool stopRequested() override;
-        void clearStopRequest() override;
         // The progress handler: applies each message to the main window.
         void Event_UserInterfaceUpdate(const std::vector<fw::Dictionary>& data) override;
+
+    private:
+        // Reaches endthread through the open main window, never building one.
+        [[nodiscard]] static StopCheck windowStopCheck();
     };
 
     Main();

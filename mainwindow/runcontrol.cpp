@@ -116,15 +116,18 @@ void Main::PBGo_Action(fw::PushButton& sender) {
     }
 }
 
-bool Main::_wrapper_internalthread::stopRequested() {
-    // A worker whose window has closed has no one left to report to: it stops.
-    const std::shared_ptr<Main> w = openMainWindow();
-    return !w || w->endthread;
-}
-
-void Main::_wrapper_internalthread::clearStopRequest() {
-    if (const std::shared_ptr<Main> w = openMainWindow())
-        w->endthread = false;
+StopCheck Main::_wrapper_internalthread::windowStopCheck() {
+    return {.requested =
+                [] {
+                    // A worker whose window has closed has no one left to report to: it stops.
+                    const std::shared_ptr<Main> w = openMainWindow();
+                    return !w || w->endthread;
+                },
+            .clear =
+                [] {
+                    if (const std::shared_ptr<Main> w = openMainWindow())
+                        w->endthread = false;
+                }};
 }
 
 void Main::_wrapper_internalthread::Event_UserInterfaceUpdate(

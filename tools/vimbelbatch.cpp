@@ -6,6 +6,7 @@
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,8 +23,15 @@ namespace {
 // applied on the main thread, and the batch's last message ends the event loop.
 class BatchRun : public threadResize {
 public:
-    explicit BatchRun(std::int64_t cancelAfter) : m_cancelAfter(cancelAfter) {}
-    ~BatchRun() override { wait(); }
+    // The stop check follows each "NbDone" on the worker thread: answering it there stops the
+    // batch right after the N-th saved picture, however far the printing lags behind.
+    explicit BatchRun(std::int64_t cancelAfter) {
+        if (cancelAfter <= 0)
+            return;
+        auto checks = std::make_shared<std::int64_t>(0);  // on the worker thread only
+        setStopCheck({.requested = [cancelAfter, checks] { return ++*checks == cancelAfter; },
+                      .clear = [] {}});
+    }
 
 protected:
     void Event_UserInterfaceUpdate(const std::vector<fw::Dictionary>& data) override {
@@ -35,18 +43,6 @@ protected:
                 fw::quitEventLoop(1);
         }
     }
-
-    // The stop check follows each "NbDone" on the worker thread: answering it there stops the
-    // batch right after the N-th saved picture, however far the printing lags behind.
-    bool stopRequested() override {
-        if (m_cancelAfter > 0 && ++m_stopChecks == m_cancelAfter)
-            return true;
-        return threadResize::stopRequested();
-    }
-
-private:
-    const std::int64_t m_cancelAfter;
-    std::int64_t m_stopChecks = 0;  // on the worker thread only
 };
 
 // The folder as an absolute path without a trailing separator, so that its name is its last part.

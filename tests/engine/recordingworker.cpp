@@ -46,6 +46,11 @@ void installBeepCounter() {
     fw::testing::setBeepHandler([] { ++g_beeps; });
 }
 
+RecordingWorker::RecordingWorker() {
+    setStopCheck({.requested = [stop = m_stop] { return stop->load(); },
+                  .clear = [stop = m_stop] { stop->store(false); }});
+}
+
 std::vector<std::string> RecordingWorker::runBatch() {
     m_messages.clear();
     m_setnameCalls = 0;
