@@ -169,23 +169,19 @@ fw::FolderItemPtr threadResize::makeOutputFolder(const std::string& name) {
     if (!parent)
         throw fw::NilObjectException("The source folder has no parent folder");
 
-    fw::FolderItemPtr out = parent->Child(name, true);
+    // Beside the source folder, or on the desktop when that place is locked; the desktop's item is
+    // not tested for being locked.
+    fw::FolderItemPtr place = parent;
+    fw::FolderItemPtr out = place->Child(name, true);
     refuseSourcePlace(*out, dir);
-    if (!out->Locked()) {
-        if (out->Exists()) {
-            out->Delete();
-            out = dir->Parent()->Child(name, true);
-        }
-        out->CreateAsFolder();
-        return out;
+    if (out->Locked()) {
+        place = fw::SpecialFolder::Desktop();
+        out = place->Child(name, true);
+        refuseSourcePlace(*out, dir);
     }
-
-    const fw::FolderItemPtr desktop = fw::SpecialFolder::Desktop();
-    out = desktop->Child(name, true);
-    refuseSourcePlace(*out, dir);
     if (out->Exists()) {
         out->Delete();
-        out = desktop->Child(name, true);
+        out = place->Child(name, true);
     }
     out->CreateAsFolder();
     return out;

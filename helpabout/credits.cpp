@@ -5,13 +5,12 @@
 
 #include "engine/framework/classregistry.h"
 #include "engine/framework/exceptions.h"
+#include "engine/framework/layoutblocks.h"
 #include "engine/framework/propertyblock.h"
 #include "engine/framework/system.h"
-#include "helpabout/blockvalues.h"
-#include "helpabout/windowblock.h"
 #include "strings/loc.h"
 
-using namespace helpabout::block;
+using namespace fw::layout;
 
 namespace {
 
@@ -33,44 +32,21 @@ struct LabelLine {
     bool (Credits::*mouseDown)(fw::Label&, std::int64_t, std::int64_t);
 };
 
-[[nodiscard]] std::vector<fw::BlockEntry> labelBlock(const LabelLine& line) {
-    std::vector<fw::BlockEntry> entries = {
-        {"Index", Int(noIndex)},
-        {"Left", Int(line.left)},
-        {"Top", Int(line.top)},
-        {"Width", Int(line.width)},
-        {"Height", Int(line.height)},
-        {"LockLeft", Bool(line.lockedLeftTop)},
-        {"LockTop", Bool(line.lockedLeftTop)},
-        {"LockRight", Bool(false)},
-        {"LockBottom", Bool(false)},
-        {"InitialParent", Text("")},
-        {"TabIndex", Int(line.tabIndex)},
-        {"TabPanelIndex", Int(0)},
-        {"TabStop", Bool(true)},
-        {"Visible", Bool(true)},
-        {"Enabled", Bool(true)},
-        {"AllowAutoDeactivate", Bool(true)},
-        {"Tooltip", Text("")},
-    };
+[[nodiscard]] Block labelBlock(const LabelLine& line) {
+    Block b = controlEntries({"", line.left, line.top, line.width, line.height, line.tabIndex},
+                             {.lockLeft = line.lockedLeftTop, .lockTop = line.lockedLeftTop});
     if (line.fixedText != nullptr)
-        entries.push_back({"Value", Text(line.fixedText)});
-    entries.insert(entries.end(), {
-                                      {"Multiline", Bool(line.multiline)},
-                                      {"Selectable", Bool(false)},
-                                      {"TextAlignment", Int(line.alignment)},
-                                      {"TextColor", Colour(black)},
-                                      {"Transparent", Bool(false)},
-                                      {"FontName", Text(line.fontName)},
-                                      {"FontSize", Size(line.fontSize)},
-                                      {"FontUnit", Unit(0)},
-                                      {"Bold", Bool(false)},
-                                      {"Italic", Bool(false)},
-                                      {"Underline", Bool(false)},
-                                      {"DataSource", Text("")},
-                                      {"DataField", Text("")},
-                                  });
-    return entries;
+        b.push_back({"Value", Text(line.fixedText)});
+    append(b, {
+                  {"Multiline", Bool(line.multiline)},
+                  {"Selectable", Bool(false)},
+                  {"TextAlignment", Int(line.alignment)},
+                  {"TextColor", Colour(black)},
+                  {"Transparent", Bool(false)},
+              });
+    append(b, fontEntries(line.fontName, line.fontSize));
+    append(b, dataBindingEntries());
+    return b;
 }
 
 const std::string nameLine = "Vimbel! 1.7\r\n\r\nArdemol";
@@ -104,7 +80,7 @@ bool Credits::IsEventImplemented(const std::string& eventName) const {
 void Credits::Layout() {
     setTitle(loc::aboutvimbel(""));
     fw::PropertyBlock::apply(*this, className,
-                             windowBlock(191, 203, /*type=*/2, /*composite=*/false));
+                             windowBlock({.width = 191, .height = 203, .type = 2}));
 }
 
 void Credits::CreateControls() {
@@ -128,13 +104,14 @@ void Credits::CreateControls0() {
     };
     for (const LabelLine& line : lines) {
         AddControl(std::make_shared<fw::Label>(), line.name);
+        fw::Label& label = *fw::controlNamed<fw::Label>(*this, line.name);
         if (line.caption != nullptr)
-            label(line.name)->setCaption(line.caption(""));
-        fw::PropertyBlock::apply(*label(line.name), "Label", labelBlock(line));
+            label.setCaption(line.caption(""));
+        fw::PropertyBlock::apply(label, "Label", labelBlock(line));
         if (line.mouseDown != nullptr) {
             // Through the member pointer, so that a subclass's override is the one called.
             const auto handler = line.mouseDown;
-            label(line.name)->MouseDown.addHandler(
+            label.MouseDown.addHandler(
                 [this, handler](fw::Label& sender, std::int64_t x, std::int64_t y) {
                     return (this->*handler)(sender, x, y);
                 });
@@ -142,30 +119,23 @@ void Credits::CreateControls0() {
     }
 }
 
-fw::Label* Credits::label(const char* name) const {
-    auto* found = dynamic_cast<fw::Label*>(ControlByName(name));
-    if (found == nullptr)
-        throw fw::NilObjectException(std::string("No label named ") + name);
-    return found;
+fw::Ref<fw::Label> Credits::StaticText2() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText2");
 }
-
-fw::Label* Credits::StaticText2() const {
-    return label("StaticText2");
+fw::Ref<fw::Label> Credits::stemail1() const {
+    return fw::controlNamed<fw::Label>(*this, "stemail1");
 }
-fw::Label* Credits::stemail1() const {
-    return label("stemail1");
+fw::Ref<fw::Label> Credits::StaticText5() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText5");
 }
-fw::Label* Credits::StaticText5() const {
-    return label("StaticText5");
+fw::Ref<fw::Label> Credits::Label1() const {
+    return fw::controlNamed<fw::Label>(*this, "Label1");
 }
-fw::Label* Credits::Label1() const {
-    return label("Label1");
+fw::Ref<fw::Label> Credits::Label2() const {
+    return fw::controlNamed<fw::Label>(*this, "Label2");
 }
-fw::Label* Credits::Label2() const {
-    return label("Label2");
-}
-fw::Label* Credits::Label3() const {
-    return label("Label3");
+fw::Ref<fw::Label> Credits::Label3() const {
+    return fw::controlNamed<fw::Label>(*this, "Label3");
 }
 
 bool Credits::stemail1_MouseDown(fw::Label& /*sender*/, std::int64_t /*x*/, std::int64_t /*y*/) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/framework/controls.h"
+#include "engine/framework/lookup.h"
 #include "engine/framework/window.h"
 
 // The about box: the program's name, version and author, two link lines (mail and web) and the
@@ -28,13 +29,14 @@ public:
     void CreateControls() override;
     virtual void CreateControls0();
 
-    // Label accessors: the label of that name.
-    [[nodiscard]] virtual fw::Label* StaticText2() const;
-    [[nodiscard]] virtual fw::Label* stemail1() const;
-    [[nodiscard]] virtual fw::Label* StaticText5() const;
-    [[nodiscard]] virtual fw::Label* Label1() const;
-    [[nodiscard]] virtual fw::Label* Label2() const;
-    [[nodiscard]] virtual fw::Label* Label3() const;
+    // Label accessors: the label of that name; nil when there is none, and using a nil one raises
+    // NilObjectException (fw::Ref).
+    [[nodiscard]] virtual fw::Ref<fw::Label> StaticText2() const;
+    [[nodiscard]] virtual fw::Ref<fw::Label> stemail1() const;
+    [[nodiscard]] virtual fw::Ref<fw::Label> StaticText5() const;
+    [[nodiscard]] virtual fw::Ref<fw::Label> Label1() const;
+    [[nodiscard]] virtual fw::Ref<fw::Label> Label2() const;
+    [[nodiscard]] virtual fw::Ref<fw::Label> Label3() const;
 
     // Any press on a link line opens its link; the box stays open.
     virtual bool stemail1_MouseDown(fw::Label& sender, std::int64_t x, std::int64_t y);
@@ -43,9 +45,6 @@ public:
     bool Event_MouseDown(std::int64_t x, std::int64_t y) override;
 
     [[nodiscard]] bool IsEventImplemented(const std::string& eventName) const override;
-
-private:
-    [[nodiscard]] fw::Label* label(const char* name) const;
 };
 
 namespace the {

@@ -5,94 +5,62 @@
 
 #include "engine/framework/classregistry.h"
 #include "engine/framework/exceptions.h"
+#include "engine/framework/layoutblocks.h"
 #include "engine/framework/propertyblock.h"
 #include "engine/framework/system.h"
 #include "engine/framework/text.h"
-#include "helpabout/blockvalues.h"
-#include "helpabout/windowblock.h"
 #include "strings/loc.h"
 
-using namespace helpabout::block;
+using namespace fw::layout;
 
 namespace {
 
 const char* const className = "WHelp.WHelp";
 
-// The entries every control of the window shares, with its place, size, locks and tab index.
-[[nodiscard]] std::vector<fw::BlockEntry> controlBlock(std::int64_t left, std::int64_t top,
-                                                       std::int64_t width, std::int64_t height,
-                                                       bool locked, std::int64_t tabIndex) {
-    return {
-        {"Index", Int(noIndex)},
-        {"Left", Int(left)},
-        {"Top", Int(top)},
-        {"Width", Int(width)},
-        {"Height", Int(height)},
-        {"LockLeft", Bool(locked)},
-        {"LockTop", Bool(locked)},
-        {"LockRight", Bool(locked)},
-        {"LockBottom", Bool(locked)},
-        {"InitialParent", Text("")},
-        {"TabIndex", Int(tabIndex)},
-        {"TabPanelIndex", Int(0)},
-        {"TabStop", Bool(true)},
-        {"Visible", Bool(true)},
-        {"Enabled", Bool(true)},
-        {"AllowAutoDeactivate", Bool(true)},
-        {"Tooltip", Text("")},
-    };
+// The three controls above the viewer are fixed in place; the viewer follows all four edges.
+[[nodiscard]] Block controlBlock(const ControlPlace& place, bool locked) {
+    return controlEntries(
+        place, {.lockLeft = locked, .lockTop = locked, .lockRight = locked, .lockBottom = locked});
 }
 
-// The window's font for the three controls above the viewer.
-void appendSystemFont(std::vector<fw::BlockEntry>& entries) {
-    entries.insert(entries.end(), {
-                                      {"FontName", Text("System")},
-                                      {"FontSize", Size(12)},
-                                      {"FontUnit", Unit(0)},
-                                      {"Bold", Bool(false)},
-                                      {"Italic", Bool(false)},
-                                      {"Underline", Bool(false)},
-                                  });
+[[nodiscard]] Block labelBlock() {
+    Block b = controlBlock({"", 127, 13, 61, 20, 1}, false);
+    append(b, {
+                  {"Value", Text("Jump to:")},
+                  {"Multiline", Bool(false)},
+                  {"Selectable", Bool(false)},
+                  {"TextAlignment", Int(0)},
+                  {"TextColor", Colour(black)},
+                  {"Transparent", Bool(true)},
+              });
+    append(b, fontEntries("System", 12));
+    append(b, dataBindingEntries());
+    return b;
 }
 
-[[nodiscard]] std::vector<fw::BlockEntry> labelBlock() {
-    auto entries = controlBlock(127, 13, 61, 20, false, 1);
-    entries.insert(entries.end(), {
-                                      {"Value", Text("Jump to:")},
-                                      {"Multiline", Bool(false)},
-                                      {"Selectable", Bool(false)},
-                                      {"TextAlignment", Int(0)},
-                                      {"TextColor", Colour(black)},
-                                      {"Transparent", Bool(true)},
-                                  });
-    appendSystemFont(entries);
-    entries.insert(entries.end(), {{"DataSource", Text("")}, {"DataField", Text("")}});
-    return entries;
+[[nodiscard]] Block indexButtonBlock() {
+    Block b = controlBlock({"", 20, 14, 95, 20, 2}, false);
+    append(b, {
+                  {"Default", Bool(false)},
+                  {"Cancel", Bool(false)},
+                  {"MacButtonStyle", Int(0)},
+              });
+    append(b, fontEntries("System", 12));
+    return b;
 }
 
-[[nodiscard]] std::vector<fw::BlockEntry> indexButtonBlock() {
-    auto entries = controlBlock(20, 14, 95, 20, false, 2);
-    entries.insert(entries.end(), {
-                                      {"Default", Bool(false)},
-                                      {"Cancel", Bool(false)},
-                                      {"MacButtonStyle", Int(0)},
-                                  });
-    appendSystemFont(entries);
-    return entries;
+[[nodiscard]] Block jumpToBlock() {
+    Block b = controlBlock({"", 200, 14, 204, 20, 3}, false);
+    b.push_back({"SelectedRowIndex", Int(0)});
+    append(b, fontEntries("System", 12));
+    append(b, dataBindingEntries());
+    return b;
 }
 
-[[nodiscard]] std::vector<fw::BlockEntry> jumpToBlock() {
-    auto entries = controlBlock(200, 14, 204, 20, false, 3);
-    entries.push_back({"SelectedRowIndex", Int(0)});
-    appendSystemFont(entries);
-    entries.insert(entries.end(), {{"DataSource", Text("")}, {"DataField", Text("")}});
-    return entries;
-}
-
-[[nodiscard]] std::vector<fw::BlockEntry> viewerBlock() {
-    auto entries = controlBlock(20, 46, 595, 450, true, 0);
-    entries.push_back({"Renderer", Int(0)});
-    return entries;
+[[nodiscard]] Block viewerBlock() {
+    Block b = controlBlock({"", 20, 46, 595, 450, 0}, true);
+    b.push_back({"Renderer", Int(0)});
+    return b;
 }
 
 // Whether the address begins with the prefix, compared as whole texts of the prefix's length.
@@ -121,7 +89,7 @@ bool WHelp::IsEventImplemented(const std::string& eventName) const {
 void WHelp::Layout() {
     setTitle(loc::helptitle(""));
     fw::PropertyBlock::apply(*this, className,
-                             windowBlock(635, 516, /*type=*/0, /*composite=*/true));
+                             windowBlock({.width = 635, .height = 516, .composite = true}));
 }
 
 void WHelp::CreateControls() {
@@ -154,25 +122,17 @@ void WHelp::CreateControls0() {
     });
 }
 
-template <typename T>
-T* WHelp::control(const char* name) const {
-    auto* found = dynamic_cast<T*>(ControlByName(name));
-    if (found == nullptr)
-        throw fw::NilObjectException(std::string("No control named ") + name);
-    return found;
+fw::Ref<fw::Label> WHelp::StaticText1() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText1");
 }
-
-fw::Label* WHelp::StaticText1() const {
-    return control<fw::Label>("StaticText1");
+fw::Ref<fw::PushButton> WHelp::PBIndex() const {
+    return fw::controlNamed<fw::PushButton>(*this, "PBIndex");
 }
-fw::PushButton* WHelp::PBIndex() const {
-    return control<fw::PushButton>("PBIndex");
+fw::Ref<fw::PopupMenu> WHelp::PMJumpTo() const {
+    return fw::controlNamed<fw::PopupMenu>(*this, "PMJumpTo");
 }
-fw::PopupMenu* WHelp::PMJumpTo() const {
-    return control<fw::PopupMenu>("PMJumpTo");
-}
-fw::HTMLViewer* WHelp::hvMain() const {
-    return control<fw::HTMLViewer>("hvMain");
+fw::Ref<fw::HTMLViewer> WHelp::hvMain() const {
+    return fw::controlNamed<fw::HTMLViewer>(*this, "hvMain");
 }
 
 void WHelp::Event_Open() {
@@ -186,14 +146,14 @@ void WHelp::Event_Open() {
 }
 
 void WHelp::showfile(const std::string& name) {
-    fw::HTMLViewer* viewer = hvMain();
+    const fw::Ref<fw::HTMLViewer> viewer = hvMain();
     if (!basef)
         throw fw::NilObjectException();
     viewer->LoadPage(basef->Child(name + ".html", true));
 }
 
 void WHelp::createfilemenu() {
-    fw::PopupMenu* list = PMJumpTo();
+    const fw::Ref<fw::PopupMenu> list = PMJumpTo();
     list->DeleteAllRows();
     afile.assign(1, std::string());
     list->AddRow(loc::helphistoric(""));

@@ -6,6 +6,7 @@
 
 #include "engine/framework/controls.h"
 #include "engine/framework/folderitem.h"
+#include "engine/framework/lookup.h"
 #include "engine/framework/window.h"
 
 // The help window: the help pages of the data folder in an HTML viewer, an Index button and a
@@ -24,11 +25,12 @@ public:
     void CreateControls() override;
     virtual void CreateControls0();
 
-    // Control accessors: the control of that name, cast to its class.
-    [[nodiscard]] virtual fw::Label* StaticText1() const;
-    [[nodiscard]] virtual fw::PushButton* PBIndex() const;
-    [[nodiscard]] virtual fw::PopupMenu* PMJumpTo() const;
-    [[nodiscard]] virtual fw::HTMLViewer* hvMain() const;
+    // Control accessors: the control of that name, cast to its class; nil when there is none, and
+    // using a nil one raises NilObjectException (fw::Ref).
+    [[nodiscard]] virtual fw::Ref<fw::Label> StaticText1() const;
+    [[nodiscard]] virtual fw::Ref<fw::PushButton> PBIndex() const;
+    [[nodiscard]] virtual fw::Ref<fw::PopupMenu> PMJumpTo() const;
+    [[nodiscard]] virtual fw::Ref<fw::HTMLViewer> hvMain() const;
 
     // Control handlers.
     virtual void PBIndex_Action(fw::PushButton& sender);
@@ -49,10 +51,6 @@ public:
     fw::FolderItemPtr basef;
     // Page base names; element i belongs to row i of the jump-to list.
     std::vector<std::string> afile{std::string()};
-
-private:
-    template <typename T>
-    [[nodiscard]] T* control(const char* name) const;
 };
 
 namespace the {

@@ -1,7 +1,10 @@
 #include "mainwindow/main.h"
 
+#include <exception>
+#include <iostream>
 #include <utility>
 
+#include "engine/framework/application.h"
 #include "engine/framework/classregistry.h"
 #include "engine/framework/exceptions.h"
 #include "helpabout/credits.h"
@@ -59,112 +62,107 @@ std::shared_ptr<fw::Window> Main::_wrapper_internalthread::Window() const {
     return ownerWindow.lock();
 }
 
-template <typename T>
-T* Main::control(const char* name) const {
-    return dynamic_cast<T*>(ControlByName(name));
+fw::Ref<fw::GroupBox> Main::GroupBox1() const {
+    return fw::controlNamed<fw::GroupBox>(*this, "GroupBox1");
 }
-
-fw::GroupBox* Main::GroupBox1() const {
-    return control<fw::GroupBox>("GroupBox1");
+fw::Ref<fw::Label> Main::StaticText1() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText1");
 }
-fw::Label* Main::StaticText1() const {
-    return control<fw::Label>("StaticText1");
+fw::Ref<fw::TextField> Main::EFPSize() const {
+    return fw::controlNamed<fw::TextField>(*this, "EFPSize");
 }
-fw::TextField* Main::EFPSize() const {
-    return control<fw::TextField>("EFPSize");
+fw::Ref<fw::Label> Main::StaticText3() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText3");
 }
-fw::Label* Main::StaticText3() const {
-    return control<fw::Label>("StaticText3");
+fw::Ref<fw::PopupMenu> Main::PMPType() const {
+    return fw::controlNamed<fw::PopupMenu>(*this, "PMPType");
 }
-fw::PopupMenu* Main::PMPType() const {
-    return control<fw::PopupMenu>("PMPType");
+fw::Ref<fw::TextField> Main::EFIWidth() const {
+    return fw::controlNamed<fw::TextField>(*this, "EFIWidth");
 }
-fw::TextField* Main::EFIWidth() const {
-    return control<fw::TextField>("EFIWidth");
+fw::Ref<fw::PopupMenu> Main::PMIWidth() const {
+    return fw::controlNamed<fw::PopupMenu>(*this, "PMIWidth");
 }
-fw::PopupMenu* Main::PMIWidth() const {
-    return control<fw::PopupMenu>("PMIWidth");
+fw::Ref<fw::Label> Main::StaticText4() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText4");
 }
-fw::Label* Main::StaticText4() const {
-    return control<fw::Label>("StaticText4");
+fw::Ref<fw::TextField> Main::EFIHeight() const {
+    return fw::controlNamed<fw::TextField>(*this, "EFIHeight");
 }
-fw::TextField* Main::EFIHeight() const {
-    return control<fw::TextField>("EFIHeight");
+fw::Ref<fw::PopupMenu> Main::PMIHeight() const {
+    return fw::controlNamed<fw::PopupMenu>(*this, "PMIHeight");
 }
-fw::PopupMenu* Main::PMIHeight() const {
-    return control<fw::PopupMenu>("PMIHeight");
+fw::Ref<fw::Label> Main::StaticText6() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText6");
 }
-fw::Label* Main::StaticText6() const {
-    return control<fw::Label>("StaticText6");
+fw::Ref<fw::TextField> Main::EFBWidth() const {
+    return fw::controlNamed<fw::TextField>(*this, "EFBWidth");
 }
-fw::TextField* Main::EFBWidth() const {
-    return control<fw::TextField>("EFBWidth");
+fw::Ref<fw::Label> Main::StaticText7() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText7");
 }
-fw::Label* Main::StaticText7() const {
-    return control<fw::Label>("StaticText7");
+fw::Ref<fw::TextField> Main::EFBHeight() const {
+    return fw::controlNamed<fw::TextField>(*this, "EFBHeight");
 }
-fw::TextField* Main::EFBHeight() const {
-    return control<fw::TextField>("EFBHeight");
+fw::Ref<fw::RadioButton> Main::RBType(std::int64_t index) const {
+    return fw::controlNamed<fw::RadioButton>(*this, "RBType", index);
 }
-fw::RadioButton* Main::RBType(std::int64_t index) const {
-    return dynamic_cast<fw::RadioButton*>(ControlByNameIndex("RBType", index));
+fw::Ref<fw::GroupBox> Main::GroupBox2() const {
+    return fw::controlNamed<fw::GroupBox>(*this, "GroupBox2");
 }
-fw::GroupBox* Main::GroupBox2() const {
-    return control<fw::GroupBox>("GroupBox2");
+fw::Ref<fw::CheckBox> Main::CBIncrease() const {
+    return fw::controlNamed<fw::CheckBox>(*this, "CBIncrease");
 }
-fw::CheckBox* Main::CBIncrease() const {
-    return control<fw::CheckBox>("CBIncrease");
+fw::Ref<fw::Label> Main::STJPEGQuality() const {
+    return fw::controlNamed<fw::Label>(*this, "STJPEGQuality");
 }
-fw::Label* Main::STJPEGQuality() const {
-    return control<fw::Label>("STJPEGQuality");
+fw::Ref<fw::PopupMenu> Main::PMQuality() const {
+    return fw::controlNamed<fw::PopupMenu>(*this, "PMQuality");
 }
-fw::PopupMenu* Main::PMQuality() const {
-    return control<fw::PopupMenu>("PMQuality");
+fw::Ref<fw::Slider> Main::SLQuality() const {
+    return fw::controlNamed<fw::Slider>(*this, "SLQuality");
 }
-fw::Slider* Main::SLQuality() const {
-    return control<fw::Slider>("SLQuality");
+fw::Ref<fw::Label> Main::STQuality() const {
+    return fw::controlNamed<fw::Label>(*this, "STQuality");
 }
-fw::Label* Main::STQuality() const {
-    return control<fw::Label>("STQuality");
+fw::Ref<fw::CheckBox> Main::CBName() const {
+    return fw::controlNamed<fw::CheckBox>(*this, "CBName");
 }
-fw::CheckBox* Main::CBName() const {
-    return control<fw::CheckBox>("CBName");
+fw::Ref<fw::CheckBox> Main::CBDos() const {
+    return fw::controlNamed<fw::CheckBox>(*this, "CBDos");
 }
-fw::CheckBox* Main::CBDos() const {
-    return control<fw::CheckBox>("CBDos");
+fw::Ref<fw::Label> Main::StaticText51() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText51");
 }
-fw::Label* Main::StaticText51() const {
-    return control<fw::Label>("StaticText51");
+fw::Ref<fw::PopupMenu> Main::PMExportFormat() const {
+    return fw::controlNamed<fw::PopupMenu>(*this, "PMExportFormat");
 }
-fw::PopupMenu* Main::PMExportFormat() const {
-    return control<fw::PopupMenu>("PMExportFormat");
+fw::Ref<fw::Label> Main::StaticText2() const {
+    return fw::controlNamed<fw::Label>(*this, "StaticText2");
 }
-fw::Label* Main::StaticText2() const {
-    return control<fw::Label>("StaticText2");
+fw::Ref<fw::Label> Main::STFolder() const {
+    return fw::controlNamed<fw::Label>(*this, "STFolder");
 }
-fw::Label* Main::STFolder() const {
-    return control<fw::Label>("STFolder");
+fw::Ref<fw::PushButton> Main::PBSelect() const {
+    return fw::controlNamed<fw::PushButton>(*this, "PBSelect");
 }
-fw::PushButton* Main::PBSelect() const {
-    return control<fw::PushButton>("PBSelect");
+fw::Ref<fw::PushButton> Main::PBGo() const {
+    return fw::controlNamed<fw::PushButton>(*this, "PBGo");
 }
-fw::PushButton* Main::PBGo() const {
-    return control<fw::PushButton>("PBGo");
+fw::Ref<fw::ProgressBar> Main::PB() const {
+    return fw::controlNamed<fw::ProgressBar>(*this, "PB");
 }
-fw::ProgressBar* Main::PB() const {
-    return control<fw::ProgressBar>("PB");
+fw::Ref<threadResize> Main::internalthread() const {
+    return fw::controlNamed<threadResize>(*this, "internalthread");
 }
-threadResize* Main::internalthread() const {
-    return control<threadResize>("internalthread");
+fw::Ref<fw::Label> Main::STStatus() const {
+    return fw::controlNamed<fw::Label>(*this, "STStatus");
 }
-fw::Label* Main::STStatus() const {
-    return control<fw::Label>("STStatus");
+fw::Ref<fw::DisclosureTriangle> Main::DTSettings() const {
+    return fw::controlNamed<fw::DisclosureTriangle>(*this, "DTSettings");
 }
-fw::DisclosureTriangle* Main::DTSettings() const {
-    return control<fw::DisclosureTriangle>("DTSettings");
-}
-fw::Separator* Main::Separator1() const {
-    return control<fw::Separator>("Separator1");
+fw::Ref<fw::Separator> Main::Separator1() const {
+    return fw::controlNamed<fw::Separator>(*this, "Separator1");
 }
 
 std::shared_ptr<fw::MenuItem> Main::UntitledMenu0() const {
@@ -199,6 +197,31 @@ std::shared_ptr<fw::MenuItem> Main::UntitledMenu3() const {
 }
 std::shared_ptr<fw::QuitMenuItem> Main::FileQuit() const {
     return menuNode<fw::QuitMenuItem>(*this, "FileQuit");
+}
+
+// The window opens with the saved settings and from then on takes dropped files of every kind.
+void Main::Event_Open() {
+    loadpref();
+    AcceptFileDrop("all");
+}
+
+void Main::Event_Close() {
+    // A running batch is asked to stop and allowed to finish the picture it is writing. The window
+    // still counts as open here, so the worker's stop check finds it.
+    threadResize& worker = *internalthread();
+    if (worker.isRunning()) {
+        endthread = true;
+        worker.wait();
+    }
+    // Its last messages are applied now, to this window, rather than after it has gone.
+    worker.deliverPendingUpdates();
+    // The settings are saved, but a file that cannot be written must not keep the program alive.
+    try {
+        savepref();
+    } catch (const std::exception& e) {
+        std::cerr << "Vimbel!: preferences not saved: " << e.what() << '\n';
+    }
+    fw::Quit(0);
 }
 
 // Handlers are bound by item name and reached through the window's virtual operations, so an

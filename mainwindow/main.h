@@ -9,6 +9,7 @@
 #include "engine/framework/controls.h"
 #include "engine/framework/dragitem.h"
 #include "engine/framework/folderitem.h"
+#include "engine/framework/lookup.h"
 #include "engine/framework/menuitem.h"
 #include "engine/framework/window.h"
 #include "engine/threadresize.h"
@@ -63,41 +64,42 @@ public:
     virtual void CreateControls0();
     virtual void CreateControls1();
 
-    // Control accessors: the control registered under the name, cast to its class.
-    [[nodiscard]] fw::GroupBox* GroupBox1() const;
-    [[nodiscard]] fw::Label* StaticText1() const;
-    [[nodiscard]] fw::TextField* EFPSize() const;
-    [[nodiscard]] fw::Label* StaticText3() const;
-    [[nodiscard]] fw::PopupMenu* PMPType() const;
-    [[nodiscard]] fw::TextField* EFIWidth() const;
-    [[nodiscard]] fw::PopupMenu* PMIWidth() const;
-    [[nodiscard]] fw::Label* StaticText4() const;
-    [[nodiscard]] fw::TextField* EFIHeight() const;
-    [[nodiscard]] fw::PopupMenu* PMIHeight() const;
-    [[nodiscard]] fw::Label* StaticText6() const;
-    [[nodiscard]] fw::TextField* EFBWidth() const;
-    [[nodiscard]] fw::Label* StaticText7() const;
-    [[nodiscard]] fw::TextField* EFBHeight() const;
-    [[nodiscard]] fw::RadioButton* RBType(std::int64_t index) const;
-    [[nodiscard]] fw::GroupBox* GroupBox2() const;
-    [[nodiscard]] fw::CheckBox* CBIncrease() const;
-    [[nodiscard]] fw::Label* STJPEGQuality() const;
-    [[nodiscard]] fw::PopupMenu* PMQuality() const;
-    [[nodiscard]] fw::Slider* SLQuality() const;
-    [[nodiscard]] fw::Label* STQuality() const;
-    [[nodiscard]] fw::CheckBox* CBName() const;
-    [[nodiscard]] fw::CheckBox* CBDos() const;
-    [[nodiscard]] fw::Label* StaticText51() const;
-    [[nodiscard]] fw::PopupMenu* PMExportFormat() const;
-    [[nodiscard]] fw::Label* StaticText2() const;
-    [[nodiscard]] fw::Label* STFolder() const;
-    [[nodiscard]] fw::PushButton* PBSelect() const;
-    [[nodiscard]] fw::PushButton* PBGo() const;
-    [[nodiscard]] fw::ProgressBar* PB() const;
-    [[nodiscard]] threadResize* internalthread() const;
-    [[nodiscard]] fw::Label* STStatus() const;
-    [[nodiscard]] fw::DisclosureTriangle* DTSettings() const;
-    [[nodiscard]] fw::Separator* Separator1() const;
+    // Control accessors: the control registered under the name, cast to its class; nil when there
+    // is none, and using a nil one raises NilObjectException (fw::Ref).
+    [[nodiscard]] fw::Ref<fw::GroupBox> GroupBox1() const;
+    [[nodiscard]] fw::Ref<fw::Label> StaticText1() const;
+    [[nodiscard]] fw::Ref<fw::TextField> EFPSize() const;
+    [[nodiscard]] fw::Ref<fw::Label> StaticText3() const;
+    [[nodiscard]] fw::Ref<fw::PopupMenu> PMPType() const;
+    [[nodiscard]] fw::Ref<fw::TextField> EFIWidth() const;
+    [[nodiscard]] fw::Ref<fw::PopupMenu> PMIWidth() const;
+    [[nodiscard]] fw::Ref<fw::Label> StaticText4() const;
+    [[nodiscard]] fw::Ref<fw::TextField> EFIHeight() const;
+    [[nodiscard]] fw::Ref<fw::PopupMenu> PMIHeight() const;
+    [[nodiscard]] fw::Ref<fw::Label> StaticText6() const;
+    [[nodiscard]] fw::Ref<fw::TextField> EFBWidth() const;
+    [[nodiscard]] fw::Ref<fw::Label> StaticText7() const;
+    [[nodiscard]] fw::Ref<fw::TextField> EFBHeight() const;
+    [[nodiscard]] fw::Ref<fw::RadioButton> RBType(std::int64_t index) const;
+    [[nodiscard]] fw::Ref<fw::GroupBox> GroupBox2() const;
+    [[nodiscard]] fw::Ref<fw::CheckBox> CBIncrease() const;
+    [[nodiscard]] fw::Ref<fw::Label> STJPEGQuality() const;
+    [[nodiscard]] fw::Ref<fw::PopupMenu> PMQuality() const;
+    [[nodiscard]] fw::Ref<fw::Slider> SLQuality() const;
+    [[nodiscard]] fw::Ref<fw::Label> STQuality() const;
+    [[nodiscard]] fw::Ref<fw::CheckBox> CBName() const;
+    [[nodiscard]] fw::Ref<fw::CheckBox> CBDos() const;
+    [[nodiscard]] fw::Ref<fw::Label> StaticText51() const;
+    [[nodiscard]] fw::Ref<fw::PopupMenu> PMExportFormat() const;
+    [[nodiscard]] fw::Ref<fw::Label> StaticText2() const;
+    [[nodiscard]] fw::Ref<fw::Label> STFolder() const;
+    [[nodiscard]] fw::Ref<fw::PushButton> PBSelect() const;
+    [[nodiscard]] fw::Ref<fw::PushButton> PBGo() const;
+    [[nodiscard]] fw::Ref<fw::ProgressBar> PB() const;
+    [[nodiscard]] fw::Ref<threadResize> internalthread() const;
+    [[nodiscard]] fw::Ref<fw::Label> STStatus() const;
+    [[nodiscard]] fw::Ref<fw::DisclosureTriangle> DTSettings() const;
+    [[nodiscard]] fw::Ref<fw::Separator> Separator1() const;
 
     // Settings rules.
     virtual void EFPSize_TextChange(fw::TextField& sender);
@@ -116,7 +118,8 @@ public:
     virtual void PBGo_Action(fw::PushButton& sender);
     virtual void DTSettings_Action(fw::DisclosureTriangle& sender);
 
-    // Menu-item accessors: the node of that name in the window's menu bar.
+    // Menu-item accessors: the node of that name in the window's menu bar, nil when the bar has
+    // none of that class; on a window without a menu bar they raise NilObjectException.
     [[nodiscard]] std::shared_ptr<fw::MenuItem> UntitledMenu0() const;
     [[nodiscard]] std::shared_ptr<fw::AppleMenuItem> AppleCredits() const;
     [[nodiscard]] std::shared_ptr<fw::MenuItem> HelpHelp() const;
@@ -147,10 +150,6 @@ public:
     fw::FolderItemPtr f;
     // The stop request of the running batch.
     std::atomic<bool> endthread{false};
-
-private:
-    template <typename T>
-    [[nodiscard]] T* control(const char* name) const;
 };
 
 // The resizing rule the radio buttons select, as every rule of the window reads it: RBType member

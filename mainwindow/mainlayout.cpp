@@ -9,6 +9,7 @@
 
 #include "engine/framework/color.h"
 #include "engine/framework/exceptions.h"
+#include "engine/framework/layoutblocks.h"
 #include "engine/framework/propertyblock.h"
 #include "mainwindow/main.h"
 #include "mainwindow/menu.h"
@@ -16,28 +17,15 @@
 
 namespace {
 
-using Block = std::vector<fw::BlockEntry>;
+using namespace fw::layout;
 using LocText = std::string (*)(const std::string& lang);
-
-constexpr fw::Color white = fw::RGB(255, 255, 255);
-constexpr fw::Color black = fw::RGB(0, 0, 0);
-constexpr std::int64_t noIndex = fw::Control::NoIndex;
-
-void append(Block& block, const Block& more) {
-    block.insert(block.end(), more.begin(), more.end());
-}
 
 // ---- Class-common entries -------------------------------------------------------------------
 
-// Where a control sits: its container ("" for the window), geometry in content coordinates and
-// its tab position within the container.
-struct Place {
-    const char* parent;
-    std::int64_t left, top, width, height;
-    std::int64_t tab;
-};
+using Place = ControlPlace;
 
-// The per-control values that differ from the common ones.
+// The per-control values that differ from the common ones. Every control of this window also
+// carries a Transparent entry.
 struct Traits {
     bool enabled = true;
     std::int64_t index = noIndex;
@@ -47,46 +35,24 @@ struct Traits {
     bool tabStop = true;  // false: the block carries no tab-stop entry
 };
 
-Block controlEntries(const Place& p, const Traits& t) {
-    Block b{{"Index", t.index},
-            {"Left", p.left},
-            {"Top", p.top},
-            {"Width", p.width},
-            {"Height", p.height},
-            {"LockLeft", t.lockLeft},
-            {"LockTop", t.lockTop},
-            {"LockRight", false},
-            {"LockBottom", false},
-            {"TabIndex", p.tab},
-            {"TabPanelIndex", std::int64_t{0}},
-            {"InitialParent", std::string(p.parent)},
-            {"Visible", true},
-            {"Enabled", t.enabled},
-            {"Tooltip", std::string()},
-            {"AllowAutoDeactivate", true},
-            {"Transparent", t.transparent}};
-    if (t.tabStop)
-        b.push_back({"TabStop", true});
+Block commonEntries(const Place& p, const Traits& t) {
+    Block b = fw::layout::controlEntries(p, {.enabled = t.enabled,
+                                             .index = t.index,
+                                             .lockLeft = t.lockLeft,
+                                             .lockTop = t.lockTop,
+                                             .tabStop = t.tabStop});
+    b.push_back({"Transparent", t.transparent});
     return b;
 }
 
 // Controls that carry text. Size 0 is the platform's standard size.
-Block fontEntries(float size, bool italic = false) {
-    return {{"FontName", std::string("System")},
-            {"FontUnit", fw::FontUnitValue{0}},
-            {"FontSize", size},
-            {"Bold", false},
-            {"Italic", italic},
-            {"Underline", false}};
-}
-
-Block dataBinding() {
-    return {{"DataSource", std::string()}, {"DataField", std::string()}};
+Block systemFont(float size, bool italic = false) {
+    return fw::layout::fontEntries("System", size, italic);
 }
 
 Block groupBox(const Place& p, const Traits& t = {}) {
-    Block b = controlEntries(p, t);
-    append(b, fontEntries(12));
+    Block b = commonEntries(p, t);
+    append(b, systemFont(12));
     return b;
 }
 
@@ -97,21 +63,21 @@ struct LabelText {
 };
 
 Block label(const Place& p, const Traits& t = {}, const LabelText& text = {}) {
-    Block b = controlEntries(p, t);
-    append(b, fontEntries(12, text.italic));
+    Block b = commonEntries(p, t);
+    append(b, systemFont(12, text.italic));
     append(b, {{"Multiline", false},
                {"Selectable", false},
                {"TextColor", black},
                {"TextAlignment", text.alignment}});
-    append(b, dataBinding());
+    append(b, dataBindingEntries());
     if (text.value != nullptr)
         b.push_back({"Value", std::string(text.value)});
     return b;
 }
 
 Block textField(const Place& p, const Traits& t = {}) {
-    Block b = controlEntries(p, t);
-    append(b, fontEntries(0));
+    Block b = commonEntries(p, t);
+    append(b, systemFont(0));
     append(b, {{"HasBorder", true},
                {"BackgroundColor", white},
                {"TextColor", black},
@@ -126,7 +92,7 @@ Block textField(const Place& p, const Traits& t = {}) {
                {"AllowSpellChecking", false},
                {"AllowFocusRing", true},
                {"TextAlignment", std::int64_t{0}}});
-    append(b, dataBinding());
+    append(b, dataBindingEntries());
     return b;
 }
 
@@ -138,9 +104,9 @@ struct Rows {
 };
 
 Block popup(const Place& p, const Traits& t, const Rows& rows) {
-    Block b = controlEntries(p, t);
-    append(b, fontEntries(rows.fontSize));
-    append(b, dataBinding());
+    Block b = commonEntries(p, t);
+    append(b, systemFont(rows.fontSize));
+    append(b, dataBindingEntries());
     if (rows.items != nullptr)
         b.push_back({"InitialValue", std::string(rows.items)});
     b.push_back({"SelectedRowIndex", rows.selected});
@@ -148,23 +114,23 @@ Block popup(const Place& p, const Traits& t, const Rows& rows) {
 }
 
 Block radioButton(const Place& p, const Traits& t, bool selected) {
-    Block b = controlEntries(p, t);
-    append(b, fontEntries(12));
+    Block b = commonEntries(p, t);
+    append(b, systemFont(12));
     b.push_back({"Value", selected});
     return b;
 }
 
 Block checkBox(const Place& p, const Traits& t = {}) {
-    Block b = controlEntries(p, t);
-    append(b, fontEntries(12));
+    Block b = commonEntries(p, t);
+    append(b, systemFont(12));
     append(b, {{"Value", false}, {"VisualState", std::int64_t{0}}});
-    append(b, dataBinding());
+    append(b, dataBindingEntries());
     return b;
 }
 
 Block pushButton(const Place& p, const Traits& t, bool isDefault) {
-    Block b = controlEntries(p, t);
-    append(b, fontEntries(12));
+    Block b = commonEntries(p, t);
+    append(b, systemFont(12));
     append(b, {{"MacButtonStyle", std::int64_t{0}}, {"Default", isDefault}, {"Cancel", false}});
     return b;
 }
@@ -182,14 +148,11 @@ struct Recipe {
     std::function<void(Main&, T&)> hook{};  // the window's handler on the control's event
 };
 
+// Checked and cast to its class: a control that is not there raises NilObjectException.
 template <typename T>
 T& lookUp(const Main& window, const char* name, std::int64_t index) {
-    fw::Object* found =
-        index == noIndex ? window.ControlByName(name) : window.ControlByNameIndex("RBType", index);
-    T* typed = dynamic_cast<T*>(found);
-    if (typed == nullptr)
-        throw fw::NilObjectException(std::string("No control ") + name);
-    return *typed;
+    return index == noIndex ? *fw::controlNamed<T>(window, name)
+                            : *fw::controlNamed<T>(window, "RBType", index);
 }
 
 template <typename T>
@@ -242,28 +205,14 @@ std::function<std::shared_ptr<fw::RadioButton>()> member(std::int64_t index) {
 
 void Main::Layout() {
     setMenuBar(the::Menu());
-    const Block window{{"Width", std::int64_t{746}},
-                       {"Height", std::int64_t{335}},
-                       {"MinimumWidth", std::int64_t{64}},
-                       {"MinimumHeight", std::int64_t{64}},
-                       {"MaximumWidth", std::int64_t{746}},
-                       {"MaximumHeight", std::int64_t{331}},
-                       {"Type", std::int64_t{0}},
-                       {"Title", std::string("Vimbel!")},
-                       {"HasCloseButton", true},
-                       {"HasMaximizeButton", false},
-                       {"HasMinimizeButton", false},
-                       {"HasFullScreenButton", false},
-                       {"Resizeable", false},
-                       {"Composite", false},
-                       {"MacProcID", std::int64_t{0}},
-                       {"FullScreen", false},
-                       {"DefaultLocation", std::int64_t{0}},
-                       {"Visible", true},
-                       {"HasBackgroundColor", false},
-                       {"BackgroundColor", white},
-                       {"MenuBarVisible", true},
-                       {"LiveResize", false}};
+    const Block window = windowBlock({.width = 746,
+                                      .height = 335,
+                                      .maximumWidth = 746,
+                                      .maximumHeight = 331,
+                                      .title = "Vimbel!",
+                                      .hasMaximizeButton = false,
+                                      .hasMinimizeButton = false,
+                                      .resizeable = false});
     fw::PropertyBlock::apply(*this, ClassName(), window);
 }
 
@@ -392,7 +341,7 @@ void Main::CreateControls0() {
                                              {.fontSize = 0, .selected = qualityrow::good}),
                               .hook = onChange(&Main::PMQuality_Change)});
     {
-        Block slider = controlEntries({"GroupBox2", 24, 203, 289, 15, 3}, inBox);
+        Block slider = commonEntries({"GroupBox2", 24, 203, 289, 15, 3}, inBox);
         append(slider, {{"MinimumValue", std::int64_t{1}},
                         {"MaximumValue", std::int64_t{100}},
                         {"Value", std::int64_t{80}},
@@ -460,7 +409,7 @@ void Main::CreateControls1() {
                             .block = pushButton({"", 272, 51, 84, 20, 5}, {.enabled = false}, true),
                             .hook = onAction(&Main::PBGo_Action)});
     {
-        Block bar = controlEntries({"", 13, 56, 247, 12, 6}, {.tabStop = false});
+        Block bar = commonEntries({"", 13, 56, 247, 12, 6}, {.tabStop = false});
         append(bar,
                {{"MaximumValue", std::int64_t{100}}, {"Value", 0.0}, {"Indeterminate", false}});
         create<fw::ProgressBar>(
@@ -495,7 +444,7 @@ void Main::CreateControls1() {
                               .block = label({"", 13, 77, 343, 20, 8}, {.transparent = false},
                                              {.alignment = 2, .italic = true, .value = ""})});
     {
-        Block triangle = controlEntries({"", 16, 103, 12, 12, 9}, {});
+        Block triangle = commonEntries({"", 16, 103, 12, 12, 9}, {});
         append(triangle,
                {{"Value", true}, {"FacingDirection", std::int64_t{0}}, {"AllowFocus", false}});
         create<fw::DisclosureTriangle>(*this, {.name = "DTSettings",
@@ -505,5 +454,5 @@ void Main::CreateControls1() {
     }
     create<fw::Separator>(*this, {.name = "Separator1",
                                   .blockClass = "Separator",
-                                  .block = controlEntries({"", 34, 105, 322, 4, 10}, {})});
+                                  .block = commonEntries({"", 34, 105, 322, 4, 10}, {})});
 }

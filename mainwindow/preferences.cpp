@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "engine/framework/application.h"
 #include "engine/framework/binarystream.h"
 #include "engine/framework/folderitem.h"
 #include "engine/framework/text.h"
@@ -88,30 +87,6 @@ struct Record {
 }
 
 }  // namespace
-
-void Main::Event_Open() {
-    loadpref();
-    AcceptFileDrop("all");
-}
-
-void Main::Event_Close() {
-    // A running batch is asked to stop and allowed to finish the picture it is writing. The window
-    // still counts as open here, so the worker's stop check finds it.
-    threadResize& worker = *internalthread();
-    if (worker.isRunning()) {
-        endthread = true;
-        worker.wait();
-    }
-    // Its last messages are applied now, to this window, rather than after it has gone.
-    worker.deliverPendingUpdates();
-    // The settings are saved, but a file that cannot be written must not keep the program alive.
-    try {
-        savepref();
-    } catch (const std::exception& e) {
-        std::cerr << "Vimbel!: preferences not saved: " << e.what() << '\n';
-    }
-    fw::Quit(0);
-}
 
 void Main::savepref() {
     const fw::FolderItemPtr folder = fw::SpecialFolder::Preferences();

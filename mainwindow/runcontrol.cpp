@@ -16,12 +16,9 @@
 
 namespace {
 
-void setEnabled(std::initializer_list<fw::Control*> controls, bool enabled) {
-    for (fw::Control* control : controls) {
-        if (!control)
-            throw fw::NilObjectException();
+void setEnabled(std::initializer_list<fw::Ref<fw::Control>> controls, bool enabled) {
+    for (const fw::Ref<fw::Control>& control : controls)
         control->setEnabled(enabled);
-    }
 }
 
 // Size texts reach the worker truncated toward zero, never rounded.
