@@ -4,7 +4,6 @@
 #include <memory>
 #include <utility>
 
-#include "engine/fitname.h"
 #include "engine/foldersuffix.h"
 #include "engine/framework/classregistry.h"
 #include "engine/framework/exceptions.h"
@@ -150,7 +149,7 @@ void threadResize::runBatch() {
                                            sourceWidth, sourceHeight);
 
         std::string base = setname(out, entryAt(*dir, i)->Name());
-        base = uniquename(out, fitname(base, extension), extension);
+        base = uniquename(out, base, extension);
         target->Save(out->Child(base + "." + extension, true), format, jpegQuality);
 
         post("NbDone", std::int64_t{i + 1});

@@ -196,13 +196,14 @@ TEST(Batch, UnreadableSourceFolderEndsWithAnError) {
     EXPECT_EQ(worker.beepsAtEnd - beeps, 1);
 }
 
-// Output names must fit the file system's 255 bytes with room for a collision number: a
-// Latin-1 name grows threefold once shown as text, and a long valid one overflows with ".jpg".
-TEST(Batch, LongNamesAreCutToFitTheFileSystem) {
+// Output names must fit the file system's 255 bytes: a Latin-1 name grows threefold once shown as
+// text, and a name that fits may not fit once it needs a collision number. Names that fit as they
+// are saved are not cut.
+TEST(Batch, LongNamesAreCutOnlyWhenTheSavedNameWouldNotFit) {
     TestFolder tmp;
     tmp.makeFolder("Long");
     const std::string latin1 = std::string(100, '\xE9') + ".png";  // 104 bytes
-    const std::string valid = std::string(246, 'v');               // + extension: 250 bytes
+    const std::string valid = std::string(250, 'v');               // + ".jpg": 254 bytes
     for (const std::string& name : {valid + ".jpg", valid + ".png", latin1})
         tmp.writePicture("Long/" + name, 40, 30, PNG);
     RecordingWorker worker;
@@ -212,11 +213,11 @@ TEST(Batch, LongNamesAreCutToFitTheFileSystem) {
     EXPECT_MESSAGES(worker.runBatch(), {status(1, 3), "NbDone=1", status(2, 3), "NbDone=2",
                                         status(3, 3), "NbDone=3", "Done=true"});
     std::string replaced;  // what each byte of the Latin-1 name shows as
-    for (int i = 0; i < 81; ++i)
+    for (int i = 0; i < 83; ++i)
         replaced += "\xEF\xBF\xBD";
-    const std::string cut(244, 'v');
+    const std::string cut(249, 'v');
     EXPECT_EQ(tmp.names("Long (B20)"),
-              (std::vector<std::string>{cut + "-2.jpg", cut + ".jpg", replaced + ".jpg"}));
+              (std::vector<std::string>{cut + "-2.jpg", valid + ".jpg", replaced + ".jpg"}));
     expectPicture(tmp.item("Long (B20)/" + cut + "-2.jpg"), 20, 15);
 }
 

@@ -250,7 +250,7 @@ std::string times(int n, const std::string& piece) {
     return out;
 }
 
-// Names are cut so that "-999999" and the extension still fit in 255 bytes, never inside a
+// A base is cut so that it and what follows it in the saved name fit in 255 bytes, never inside a
 // character.
 TEST(FitName, CutsLongBaseNamesAtACharacterBoundary) {
     const std::string e = "\xC3\xA9";              // é, 2 bytes
@@ -258,30 +258,30 @@ TEST(FitName, CutsLongBaseNamesAtACharacterBoundary) {
     const std::string smile = "\xF0\x9F\x98\x80";  // 4 bytes
     struct Row {
         const char* what;
-        std::string base, extension, expected;
+        std::string base, tail, expected;
     };
     const Row rows[] = {
-        {"short", "holiday", "jpg", "holiday"},
-        {"empty", "", "jpg", ""},
-        {"just fits", std::string(244, 'a'), "jpg", std::string(244, 'a')},
-        {"one byte over", std::string(245, 'a'), "jpg", std::string(244, 'a')},
-        {"fits with .jpg but not with -2", std::string(250, 'v'), "jpg", std::string(244, 'v')},
-        {"104 bytes of Latin-1 shown as 300", times(100, bad), "png", times(81, bad)},
-        {"two-byte characters that fit", times(122, e), "jpg", times(122, e)},
-        {"cut between two-byte characters", "ab" + times(122, e), "jpg", "ab" + times(121, e)},
-        {"cut inside a two-byte character", "a" + times(122, e), "jpg", "a" + times(121, e)},
-        {"cut inside a four-byte character", std::string(242, 'a') + smile, "jpg",
-         std::string(242, 'a')},
-        {"a longer extension leaves less room", std::string(250, 'v'), "jpeg",
-         std::string(243, 'v')},
-        {"an extension that leaves no room", "abc", std::string(250, 'x'), ""},
+        {"short", "holiday", ".jpg", "holiday"},
+        {"empty", "", ".jpg", ""},
+        {"just fits", std::string(251, 'a'), ".jpg", std::string(251, 'a')},
+        {"one byte over", std::string(252, 'a'), ".jpg", std::string(251, 'a')},
+        {"fits with .jpg but not with -2", std::string(250, 'v'), "-2.jpg", std::string(249, 'v')},
+        {"104 bytes of Latin-1 shown as 300", times(100, bad), ".jpg", times(83, bad)},
+        {"two-byte characters that fit", times(125, e), ".jpg", times(125, e)},
+        {"cut between two-byte characters", "a" + times(126, e), ".jpg", "a" + times(125, e)},
+        {"cut inside a two-byte character", times(126, e), ".jpg", times(125, e)},
+        {"cut inside a four-byte character", std::string(249, 'a') + smile, ".jpg",
+         std::string(249, 'a')},
+        {"a longer tail leaves less room", std::string(250, 'v'), "-10.jpeg",
+         std::string(247, 'v')},
+        {"a tail that leaves no room", "abc", std::string(260, 'x'), ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        const std::string got = fitname(row.base, row.extension);
+        const std::string got = fitname(row.base, row.tail);
         EXPECT_EQ(got, row.expected) << got.size() << " bytes";
-        if (row.extension.size() < 200) {
-            EXPECT_LE(got.size() + std::string("-999999.").size() + row.extension.size(), 255u);
+        if (row.tail.size() < 255) {
+            EXPECT_LE(got.size() + row.tail.size(), 255u);
         }
     }
 }
@@ -301,13 +301,29 @@ TEST(UniqueName, NumbersCollisionsInTheFolder) {
         {{".jpg"}, "", "jpg", "-2"},
         {{"my_photo.jpg"}, "my_photo", "jpg", "my_photo-2"},
         {{"x.png", "x-2.png"}, "x", "png", "x-3"},
+        // Cut only when the name saved, with its number when it needs one, would not fit.
+        {{}, std::string(251, 'a'), "jpg", std::string(251, 'a')},
+        {{}, std::string(252, 'a'), "jpg", std::string(251, 'a')},
+        {{std::string(251, 'a') + ".jpg"},
+         std::string(251, 'a'),
+         "jpg",
+         std::string(249, 'a') + "-2"},
+        {{std::string(251, 'a') + ".jpg"},
+         std::string(300, 'a'),
+         "jpg",
+         std::string(249, 'a') + "-2"},
+        {{std::string(251, 'a') + ".jpg", std::string(249, 'a') + "-2.jpg"},
+         std::string(251, 'a'),
+         "jpg",
+         std::string(249, 'a') + "-3"},
     };
     for (const Row& row : rows) {
         TestFolder folder;
         for (const auto& name : row.existing)
             folder.writeFile(name, "taken");
         EXPECT_EQ(uniquename(folder.item(""), row.base, row.extension), row.expected)
-            << "'" << row.base << "' with " << row.existing.size() << " taken";
+            << "'" << row.base << "' (" << row.base.size() << " bytes) with " << row.existing.size()
+            << " taken";
     }
 }
 
