@@ -33,12 +33,21 @@ void refuseSourcePlace(const fw::FolderItem& place, const fw::FolderItemPtr& sou
     }
 }
 
+// A source folder that is not there lists no entries, and must not pass for an empty one: a batch
+// of a folder deleted before the start, or while it runs, fails instead of "processing" nothing.
+void requireSourceFolder(const fw::FolderItem& folder) {
+    if (!folder.Directory())
+        throw fw::RuntimeException("The source folder \"" + folder.Name() + "\" cannot be found");
+}
+
 // The entry at index i, which must exist: an entry that vanished since it was counted fails the
 // run like any other lookup failure.
 fw::FolderItemPtr entryAt(const fw::FolderItem& folder, std::int64_t i) {
     fw::FolderItemPtr entry = folder.ChildAt(i, true);
-    if (!entry)
+    if (!entry) {
+        requireSourceFolder(folder);
         throw fw::NilObjectException("Entry " + fw::Str(i + 1) + " of the folder is gone");
+    }
     return entry;
 }
 
@@ -105,6 +114,7 @@ void threadResize::Event_Run() {
 void threadResize::runBatch() {
     if (!dir)
         throw fw::NilObjectException("No source folder");
+    requireSourceFolder(*dir);  // before anything is created
 
     // Export format.
     std::string extension = "jpg";
@@ -121,14 +131,16 @@ void threadResize::runBatch() {
     PixelSize size;  // carried from one picture to the next
     for (std::int64_t i = 0;; ++i) {
         // The count is read again in every pass: entries added or removed move the bound.
-        if (dir->Count() - 1 < i)
+        if (dir->Count() - 1 < i) {
+            requireSourceFolder(*dir);
             break;
+        }
         post("Status",
              fw::ReplaceAll(fw::ReplaceAll(loc::theadprocessing(""), "<0>", fw::Str(i + 1)), "<1>",
                             fw::Str(dir->Count())));
 
         // Every entry is tried; what does not open as a picture is skipped.
-        const fw::PicturePtr src = fw::Picture::Open(dir->ChildAt(i, true));
+        const fw::PicturePtr src = fw::Picture::Open(entryAt(*dir, i));
         if (!src)
             continue;
 

@@ -196,6 +196,51 @@ TEST(Batch, UnreadableSourceFolderEndsWithAnError) {
     EXPECT_EQ(worker.beepsAtEnd - beeps, 1);
 }
 
+// A source folder that is not there must not pass for an empty one: the batch ends through
+// "Error" naming it, whether it was gone before the start (then nothing is created) or went away
+// during the run.
+TEST(Batch, MissingSourceFolderEndsWithAnErrorNamingIt) {
+    struct Row {
+        const char* what;
+        std::function<void(TestFolder&, RecordingWorker&)> setup;
+        Messages expected;
+        std::vector<std::string> left;  // the entries of the test folder afterwards
+    };
+    const Row rows[] = {
+        {"gone before the start",
+         [](TestFolder& tmp, RecordingWorker& w) { w.dir = tmp.item("Trip"); },
+         {kAnyError},
+         {}},
+        {"gone during the run",
+         [](TestFolder& tmp, RecordingWorker& w) {
+             tmp.makeFolder("Trip");
+             for (const char* name : {"a.png", "b.png", "c.png"})
+                 tmp.writePicture(std::string("Trip/") + name, 40, 30, PNG);
+             w.dir = tmp.item("Trip");
+             w.onSetname = [&tmp](int call) {
+                 if (call == 1)
+                     fs::rename(tmp.path("Trip"), tmp.path("moved away"));
+             };
+         },
+         {status(1, 3), "NbDone=1", kAnyError},
+         {"Trip (B20)", "moved away"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TestFolder tmp;
+        RecordingWorker worker;
+        biggest20(worker);
+        row.setup(tmp, worker);
+        const int beeps = beepCount();
+        const Messages messages = worker.runBatch();
+        EXPECT_MESSAGES(messages, row.expected);
+        ASSERT_FALSE(messages.empty());
+        EXPECT_NE(messages.back().find("\"Trip\""), std::string::npos) << messages.back();
+        EXPECT_EQ(worker.beepsAtEnd - beeps, 1);
+        EXPECT_EQ(tmp.names(""), row.left);
+    }
+}
+
 // Output names must fit the file system's 255 bytes: a Latin-1 name grows threefold once shown as
 // text, and a name that fits may not fit once it needs a collision number. Names that fit as they
 // are saved are not cut.

@@ -497,7 +497,7 @@ TEST_F(MainWindowBatch, CancelDuringTheSecondPicture) {
 
 // A batch that fails returns the window to idle with the failure's text in red.
 TEST_F(MainWindowBatch, FailedBatchReturnsToIdleWithTheErrorText) {
-    enum class Source { Tiny, Root, Unreadable };
+    enum class Source { Tiny, Root, Unreadable, Gone };
     struct Row {
         const char* name;
         const char* size;
@@ -512,9 +512,12 @@ TEST_F(MainWindowBatch, FailedBatchReturnsToIdleWithTheErrorText) {
         {"folder without a parent", "10", Source::Root, nullptr, nullptr},
         // The start itself fails: the folder's entries cannot be counted for the progress bar.
         {"folder that cannot be read", "10", Source::Unreadable, nullptr, "\"Shut\""},
+        // Chosen, then deleted before Go: it is not taken for an empty folder.
+        {"folder that is gone", "10", Source::Gone, nullptr, "\"Gone\""},
     };
     const fs::path src = makeFolder(work / "Tiny", {"a.png", "b.png"});
     const fs::path shut = makeFolder(work / "Shut", {"a.png"});
+    const fs::path gone = makeFolder(work / "Gone", {"a.png"});
     bool skipped = false;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -524,12 +527,15 @@ TEST_F(MainWindowBatch, FailedBatchReturnsToIdleWithTheErrorText) {
         }
         Main& w = openWindow();
         fw::testing::typeInto(*w.EFPSize(), row.size);
-        chooseWithDialog(row.source == Source::Root   ? fs::path("/")
-                         : row.source == Source::Tiny ? src
-                                                      : shut);
+        chooseWithDialog(row.source == Source::Root         ? fs::path("/")
+                         : row.source == Source::Tiny       ? src
+                         : row.source == Source::Unreadable ? shut
+                                                            : gone);
         ASSERT_TRUE(w.PBGo()->Enabled());
         if (row.source == Source::Unreadable)
             fs::permissions(shut, fs::perms::owner_write | fs::perms::owner_exec);
+        if (row.source == Source::Gone)
+            fs::remove_all(gone);
         click(*w.PBGo());
         waitForIdle();
         fs::permissions(shut, fs::perms::owner_all);
@@ -555,6 +561,8 @@ TEST_F(MainWindowBatch, FailedBatchReturnsToIdleWithTheErrorText) {
     const std::optional<fs::path> out = outputBeside(src);
     ASSERT_TRUE(out);
     EXPECT_TRUE(filesIn(*out).empty());
+    // No output folder was made for the folder that was gone.
+    EXPECT_FALSE(outputBeside(gone));
     if (skipped)
         GTEST_SKIP() << "the unreadable folder needs a user other than root";
 }
