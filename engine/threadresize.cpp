@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <system_error>
 #include <utility>
 
 #include "engine/foldersuffix.h"
@@ -185,7 +186,8 @@ fw::FolderItemPtr threadResize::makeOutputFolder(const std::string& name) {
     fw::FolderItemPtr place = parent;
     fw::FolderItemPtr out = place->Child(name, true);
     refuseSourcePlace(*out, dir);
-    if (out->Locked()) {
+    const bool besideLocked = out->Locked();
+    if (besideLocked) {
         place = fw::SpecialFolder::Desktop();
         out = place->Child(name, true);
         refuseSourcePlace(*out, dir);
@@ -195,6 +197,17 @@ fw::FolderItemPtr threadResize::makeOutputFolder(const std::string& name) {
         out = place->Child(name, true);
     }
     out->CreateAsFolder();
+    // Without its folder every save would fail, each naming its picture: say what failed instead.
+    if (const int error = out->LastErrorCode(); error != 0) {
+        const std::string shown = "\"" + fw::sanitizedUtf8(place->NativePath()) + "\"";
+        const std::string where =
+            besideLocked
+                ? "beside the source folder, where its place is locked, nor on the desktop " + shown
+                : "in " + shown;
+        throw fw::IOException("The output folder \"" + name + "\" could not be created " + where +
+                                  ": " + std::generic_category().message(error),
+                              error);
+    }
     return out;
 }
 

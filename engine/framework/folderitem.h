@@ -37,8 +37,12 @@ public:
     [[nodiscard]] bool Locked() const;
     // Moves the item to the user's trash; when the trash cannot take it, nothing is deleted.
     void Delete();
-    // Creates a folder at this place; does nothing when one is already there.
+    // Creates a folder at this place; does nothing when one is already there. LastErrorCode tells
+    // whether the folder is there afterwards.
     void CreateAsFolder();
+    // The error number of this reference's last CreateAsFolder: 0 when the folder is there, else
+    // the system's reason it is not (ENOENT, EACCES, EEXIST for a file in the way, ...).
+    [[nodiscard]] int LastErrorCode() const;
 
     [[nodiscard]] const std::string& NativePath() const;
     // True when both refer to the same place (after resolving links where the item exists).

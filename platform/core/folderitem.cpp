@@ -201,6 +201,7 @@ struct FolderItem::Impl {
     }
 
     const std::string path;
+    std::atomic<int> lastError{0};
     mutable std::mutex mutex;
     mutable bool listed = false;
     mutable bool racy = false;
@@ -311,7 +312,14 @@ void FolderItem::Delete() {
 }
 
 void FolderItem::CreateAsFolder() {
-    (void)mkdir(d->path.c_str(), 0777);
+    int error = mkdir(d->path.c_str(), 0777) == 0 ? 0 : errno;
+    if (error == EEXIST && Directory())
+        error = 0;
+    d->lastError = error;
+}
+
+int FolderItem::LastErrorCode() const {
+    return d->lastError;
 }
 
 const std::string& FolderItem::NativePath() const {

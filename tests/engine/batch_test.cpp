@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -476,6 +477,55 @@ TEST(Batch, LockedPlaceBesideTheSourceFallsBackToTheDesktop) {
     fs::remove_all(onDesktop);
 }
 
+// When the output folder cannot be made, the error says so, where and why, before any picture is
+// tried (rather than each save failing on its picture).
+TEST(Batch, OutputFolderThatCannotBeCreatedIsTheError) {
+    struct Row {
+        const char* what;
+        bool lockBeside;    // the source's parent cannot be written: the desktop is tried
+        bool fileInTheWay;  // a file of the output folder's name that the trash cannot take
+        std::string where;  // the place the text names
+    };
+    const Row rows[] = {
+        {"a file in the way beside the source", false, true, "in \""},
+        {"neither beside the source nor on the desktop", true, false,
+         "beside the source folder, where its place is locked, nor on the desktop \"" +
+             suitehome::desktop() + "\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        TestFolder tmp;
+        tmp.makeFolder("shut/Trip");
+        tmp.writePicture("shut/Trip/a.png", 40, 30, PNG);
+        if (row.fileInTheWay)
+            tmp.writeFile("shut/Trip (B20)", "in the way");
+        // The trash is out of reach: its data folder is a file.
+        tmp.writeFile("no-data-folder", "");
+        ScopedEnv noTrash("XDG_DATA_HOME", tmp.path("no-data-folder"));
+        std::optional<FolderLock> beside;
+        std::optional<FolderLock> desktop;
+        if (row.lockBeside) {
+            beside.emplace(tmp.path("shut"));
+            desktop.emplace(suitehome::desktop());
+            if (!beside->locked() || !desktop->locked())
+                GTEST_SKIP() << "cannot make a folder unwritable here";
+        }
+
+        RecordingWorker worker;
+        biggest20(worker);
+        worker.dir = tmp.item("shut/Trip");
+        const Messages messages = worker.runBatch();
+        EXPECT_MESSAGES(messages, {kAnyError});
+        ASSERT_FALSE(messages.empty());
+        const std::string& text = messages.back();
+        EXPECT_NE(text.find("The output folder \"Trip (B20)\" could not be created " + row.where),
+                  std::string::npos)
+            << text;
+        EXPECT_EQ(text.find("picture"), std::string::npos) << text;
+        EXPECT_FALSE(tmp.exists("shut/Trip (B20)") && tmp.item("shut/Trip (B20)")->Directory());
+    }
+}
+
 // On the desktop, the place of the output folder may hold the source folder itself; replacing it
 // would throw the source away.
 TEST(Batch, DesktopFallbackNeverReplacesAFolderHoldingTheSource) {
@@ -546,16 +596,6 @@ TEST(Batch, FailureEndsTheRunWithAnErrorMessage) {
          },
          {status(1, 1), kSizeError},
          "A folder name longer than 31 ch",
-         {}},
-        {"a refused save: a file in the way that the trash cannot take",
-         [](TestFolder& tmp, RecordingWorker& w) {
-             tmp.makeFolder("Blocked");
-             tmp.writePicture("Blocked/a.png", 40, 30, PNG);
-             tmp.writeFile("Blocked (B20)", "in the way");
-             w.dir = tmp.item("Blocked");
-         },
-         {status(1, 1), kAnyError},
-         "",
          {}},
         {"no source folder",
          [](TestFolder&, RecordingWorker& w) { w.dir = nullptr; },

@@ -456,21 +456,32 @@ TEST_F(FolderItemTrash, AnotherFileSystemUsesItsOwnTrash) {
         std::filesystem::remove_all(trash, ignored);
 }
 
+// It raises nothing; LastErrorCode tells why a folder is not there.
 TEST(FolderItem, CreateAsFolderIsQuietWhateverHappens) {
     scratch::Dir dir;
     auto folder = FolderItem::fromNativePath(dir.at("new"));
     folder->CreateAsFolder();
     EXPECT_TRUE(folder->Directory());
+    EXPECT_EQ(folder->LastErrorCode(), 0);
     dir.write("new/inside", "x");
     folder->CreateAsFolder();  // already there: contents stay
     EXPECT_EQ(folder->Count(), 1);
+    EXPECT_EQ(folder->LastErrorCode(), 0);
 
     auto impossible = FolderItem::fromNativePath("/proc/self/vimbel-new");
     EXPECT_NO_THROW(impossible->CreateAsFolder());
     EXPECT_FALSE(impossible->Exists());
+    EXPECT_NE(impossible->LastErrorCode(), 0);
     auto underFile = FolderItem::fromNativePath(dir.at("new/inside/x"));
     EXPECT_NO_THROW(underFile->CreateAsFolder());
     EXPECT_FALSE(underFile->Exists());
+    EXPECT_EQ(underFile->LastErrorCode(), ENOTDIR);
+    auto fileInTheWay = FolderItem::fromNativePath(dir.at("new/inside"));
+    fileInTheWay->CreateAsFolder();
+    EXPECT_EQ(fileInTheWay->LastErrorCode(), EEXIST);
+    auto missingParent = FolderItem::fromNativePath(dir.at("gone/new"));
+    missingParent->CreateAsFolder();
+    EXPECT_EQ(missingParent->LastErrorCode(), ENOENT);
 }
 
 }  // namespace
