@@ -7,6 +7,7 @@
 #include "engine/framework/application.h"
 #include "engine/framework/classregistry.h"
 #include "engine/framework/exceptions.h"
+#include "engine/framework/termination.h"
 #include "helpabout/credits.h"
 #include "helpabout/whelp.h"
 
@@ -222,6 +223,16 @@ void Main::Event_Close() {
         std::cerr << "Vimbel!: preferences not saved: " << e.what() << '\n';
     }
     fw::Quit(0);
+}
+
+void closeMainWindowOnTerminationRequests() {
+    fw::setTerminationHandler([](int /*signal*/) {
+        // Looked up, not built: a request that comes after the close has nothing left to close.
+        if (const std::shared_ptr<fw::Window> window = fw::Window::FindOpen("Main.Main"))
+            window->Close();
+        else
+            fw::Quit(0);
+    });
 }
 
 // Handlers are bound by item name and reached through the window's virtual operations, so an

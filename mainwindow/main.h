@@ -166,6 +166,12 @@ inline constexpr std::int64_t low = 3;        // 40
 inline constexpr std::int64_t custom = 4;
 }  // namespace qualityrow
 
+// From now on the requests to end the program that come as signals (the session's SIGTERM at
+// logout, SIGINT from Ctrl+C, SIGHUP from a closed terminal) close the main window as its close
+// button does: the batch stops after the picture it is making, the settings are saved and the
+// program quits with code 0. With no main window open the program just quits.
+void closeMainWindowOnTerminationRequests();
+
 namespace the {
 // The open main window, or a new one built and opened. Looking up the open window is safe on any
 // thread; building one is not.

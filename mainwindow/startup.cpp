@@ -50,6 +50,7 @@ void registerClasses() {
 void Main() {
     step("Main");
     try {
+        closeMainWindowOnTerminationRequests();
         EarlyStartup();
         fw::RunFrameworkInitialization([] { LateStartup(); });
         fw::RuntimeRun();

@@ -44,6 +44,7 @@ platform_picture: framework platform_core Qt6::Gui PkgConfig::JPEG
 platform_ui: framework platform_picture Qt6::Widgets
 platform_testing: framework platform_ui Qt6::Test
 vimbel: mainwindow framework platform_ui platform_picture platform_core
+batchprobe: mainwindow framework platform_ui platform_picture platform_core
 vimbel-batch: batchcli framework platform_picture platform_core
 picturebench: framework platform_picture platform_core
 '

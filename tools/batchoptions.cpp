@@ -140,6 +140,8 @@ std::string batchUsage() {
     }
     usage +=
         "\n  --cancel-after=N   set the stop flag after the N-th \"NbDone\"\n"
-        "Exit status: 0 after \"Done\", 1 after \"Error\", 2 for a bad command line.\n";
+        "Exit status: 0 after \"Done\", 1 after \"Error\", 2 for a bad command line,\n"
+        "128 + N when ended by signal N (SIGTERM, SIGINT, SIGHUP); the picture being saved\n"
+        "then is not saved and leaves no file behind.\n";
     return usage;
 }

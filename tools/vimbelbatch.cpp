@@ -13,6 +13,7 @@
 
 #include "engine/framework/eventloop.h"
 #include "engine/framework/folderitem.h"
+#include "engine/framework/termination.h"
 #include "engine/threadresize.h"
 #include "tools/batchoptions.h"
 #include "tools/jsonline.h"
@@ -69,6 +70,9 @@ int main(int argc, char** argv) {
     }
 
     fw::initHeadless(argc, argv);
+    // Told to end (SIGTERM, SIGINT, SIGHUP), the tool stops at once, as a signal's default would,
+    // but first removes the temporary file of the picture it is saving.
+    fw::setTerminationHandler([](int signal) { fw::exitRemovingTemporaryFiles(128 + signal); });
     const fw::FolderItemPtr folder = fw::FolderItem::fromNativePath(absoluteFolder(options.folder));
     if (!folder->Exists() || !folder->Directory()) {
         std::cerr << "vimbel-batch: not a folder: " << options.folder << "\n";

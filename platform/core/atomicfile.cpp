@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <random>
 #include <system_error>
+#include <utility>
 
 #include "engine/framework/exceptions.h"
+#include "platform/core/temporaryfiles.h"
 
 namespace fw::pic {
 
@@ -33,17 +35,19 @@ AtomicFile::AtomicFile(std::string path) : m_path(std::move(path)) {
     const std::string folder = slash == std::string::npos ? "." : m_path.substr(0, slash);
     // A short fixed-length name: a long picture name plus a suffix could exceed NAME_MAX.
     for (int attempt = 0; attempt < 16; ++attempt) {
-        m_temporary =
-            (folder.empty() ? std::string() : folder) + "/.vimbel-" + randomSuffix() + ".tmp";
-        m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd = temporaryfiles::create([&](std::string& temporary) {
+            temporary = folder + "/.vimbel-" + randomSuffix() + ".tmp";
+            const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0)
+                m_temporary = temporary;
+            return fd;
+        });
         if (m_fd >= 0)
             return;
         if (errno != EEXIST)
             break;
     }
-    const int error = errno;
-    m_temporary.clear();
-    fail(error);
+    fail(errno);
 }
 
 AtomicFile::~AtomicFile() {
@@ -68,9 +72,19 @@ void AtomicFile::commit() {
     m_fd = -1;
     if (::close(fd) != 0)
         fail(errno);
-    if (::rename(m_temporary.c_str(), m_path.c_str()) != 0)
+    // Renamed into place, or removed when it cannot be: either way in one step.
+    const std::string temporary = std::exchange(m_temporary, std::string());
+    const int renamed = temporaryfiles::settle(temporary, [&] {
+        const int result = ::rename(temporary.c_str(), m_path.c_str());
+        if (result != 0) {
+            const int error = errno;
+            ::unlink(temporary.c_str());
+            errno = error;
+        }
+        return result;
+    });
+    if (renamed != 0)
         fail(errno);
-    m_temporary.clear();
 }
 
 void AtomicFile::fail(int errorNumber) {
@@ -89,8 +103,8 @@ void AtomicFile::discard() {
         m_fd = -1;
     }
     if (!m_temporary.empty()) {
-        ::unlink(m_temporary.c_str());
-        m_temporary.clear();
+        const std::string temporary = std::exchange(m_temporary, std::string());
+        temporaryfiles::settle(temporary, [&] { return ::unlink(temporary.c_str()); });
     }
 }
 

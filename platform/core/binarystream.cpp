@@ -10,10 +10,12 @@
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "engine/framework/exceptions.h"
 #include "engine/framework/text.h"
 #include "platform/core/paths.h"
+#include "platform/core/temporaryfiles.h"
 
 namespace fw {
 
@@ -53,7 +55,7 @@ struct BinaryStream::Impl {
             close(fd);
         // Destroyed without Close: the target stays as it was.
         if (!temporary.empty())
-            unlink(temporary.c_str());
+            temporaryfiles::settle(temporary, [this] { return unlink(temporary.c_str()); });
     }
 
     void requireOpen() const {
@@ -137,11 +139,16 @@ BinaryStreamPtr BinaryStream::Create(const FolderItemPtr& file, bool replace) {
     }
 
     // Written beside the target so that the final rename stays on one file system.
-    std::string pattern = folderOf(impl->target) + "/.vimbel-save-XXXXXX";
-    impl->fd = mkostemp(pattern.data(), O_CLOEXEC);
+    impl->fd = temporaryfiles::create([&](std::string& temporary) {
+        std::string pattern = folderOf(impl->target) + "/.vimbel-save-XXXXXX";
+        const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+        temporary = pattern;
+        if (fd >= 0)
+            impl->temporary = pattern;
+        return fd;
+    });
     if (impl->fd < 0)
         fail("Cannot create", impl->path, errno);
-    impl->temporary = pattern;
     return std::make_shared<BinaryStream>(std::move(impl));
 }
 
@@ -214,25 +221,28 @@ void BinaryStream::Close() {
         error = errno;
     if (close(fd) != 0 && error == 0)
         error = errno;
-    if (error == 0) {
-        // Without replace, a file that appeared meanwhile is not overwritten either.
-        const unsigned flags = d->replace ? 0 : RENAME_NOREPLACE;
-        if (renameat2(AT_FDCWD, d->temporary.c_str(), AT_FDCWD, d->target.c_str(), flags) != 0)
-            error = errno;
-        if (error == EINVAL && !d->replace) {
-            // A file system without the flag: check, then rename.
-            struct stat st {};
-            error = lstat(d->target.c_str(), &st) == 0 ? EEXIST : 0;
-            if (error == 0 && rename(d->temporary.c_str(), d->target.c_str()) != 0)
+    // Renamed into place, or removed when it cannot be: either way in one step.
+    const std::string temporary = std::exchange(d->temporary, std::string());
+    temporaryfiles::settle(temporary, [&] {
+        if (error == 0) {
+            // Without replace, a file that appeared meanwhile is not overwritten either.
+            const unsigned flags = d->replace ? 0 : RENAME_NOREPLACE;
+            if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, d->target.c_str(), flags) != 0)
                 error = errno;
+            if (error == EINVAL && !d->replace) {
+                // A file system without the flag: check, then rename.
+                struct stat st {};
+                error = lstat(d->target.c_str(), &st) == 0 ? EEXIST : 0;
+                if (error == 0 && rename(temporary.c_str(), d->target.c_str()) != 0)
+                    error = errno;
+            }
         }
-    }
-    if (error != 0) {
-        unlink(d->temporary.c_str());
-        d->temporary.clear();
+        if (error != 0)
+            unlink(temporary.c_str());
+        return error == 0 ? 0 : -1;
+    });
+    if (error != 0)
         fail("Cannot save", d->path, error);
-    }
-    d->temporary.clear();
 }
 
 }  // namespace fw

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 #include "engine/framework/picture.h"
@@ -43,6 +44,16 @@ void TestFolder::writeFileAt(const std::string& absolutePath, const std::string&
     out << bytes;
     if (!out)
         throw std::runtime_error("cannot write " + absolutePath);
+}
+
+void TestFolder::writeNoise(const std::string& relative, int width, int height) const {
+    std::string bytes = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+    std::mt19937 random(7);
+    const std::size_t header = bytes.size();
+    bytes.resize(header + static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = header; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(random() & 0xFF);
+    writeFile(relative, bytes);
 }
 
 void TestFolder::writePicture(const std::string& relative, std::int64_t width, std::int64_t height,

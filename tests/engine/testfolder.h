@@ -26,6 +26,9 @@ public:
     // clear left half.
     void writePicture(const std::string& relative, std::int64_t width, std::int64_t height,
                       std::int64_t format, bool transparent = false) const;
+    // A picture of noise in the binary PPM form, written without the picture layer: saving it as
+    // PNG takes a while, long enough to catch a save under way.
+    void writeNoise(const std::string& relative, int width, int height) const;
     // Entry names of a folder, sorted; empty when it does not exist.
     [[nodiscard]] std::vector<std::string> names(const std::string& relative) const;
     [[nodiscard]] bool exists(const std::string& relative) const;

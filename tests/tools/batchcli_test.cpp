@@ -2,8 +2,11 @@
 
 #include <sys/wait.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -11,6 +14,7 @@
 #include "engine/framework/dictionary.h"
 #include "engine/framework/picture.h"
 #include "engine/threadresize.h"
+#include "tests/engine/childprocess.h"
 #include "tests/engine/testfolder.h"
 #include "tools/batchoptions.h"
 #include "tools/jsonline.h"
@@ -172,6 +176,49 @@ TEST(VimbelBatch, PrintsEachMessageAsAJsonLineAndExitsByTheOutcome) {
         const Outcome refused = runTool(bad, /*withErrors=*/true);
         EXPECT_EQ(refused.exitCode, 2) << bad;
         EXPECT_TRUE(refused.output.starts_with("vimbel-batch: ")) << refused.output;
+    }
+}
+
+bool isTemporary(const std::string& name) {
+    return name.starts_with(".vimbel-");
+}
+
+// Told to end while it saves a picture, the tool removes the picture's temporary file and exits
+// with 128 + the signal's number; every picture under its final name is whole.
+TEST(VimbelBatch, SignalEndsItWithoutLeavingATemporaryFile) {
+    TestFolder tmp;
+    tmp.makeFolder("Big");
+    for (const char* name : {"a.ppm", "b.ppm", "c.ppm"})
+        tmp.writeNoise(std::string("Big/") + name, 1500, 1500);
+    const std::string out = "Big (100%)";
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        std::filesystem::remove_all(tmp.path(out));
+        ChildProcess tool({VIMBEL_BATCH_PATH, "--pictureType=1", "--proportionalMode=4",
+                           "--proportionalSize=100", "--jpegQuality=80", tmp.path("Big")},
+                          {"HOME=" + tmp.path(), "PATH=/usr/bin:/bin"});
+        ASSERT_EQ(tool.readLine(std::chrono::seconds(30)),
+                  "{\"Status\":\"Processing picture 1 of 3\"}");
+        // Signalled while a picture is being written under its temporary name.
+        bool writing = false;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!writing && std::chrono::steady_clock::now() < deadline) {
+            for (const std::string& name : tmp.names(out))
+                writing = writing || isTemporary(name);
+        }
+        ASSERT_TRUE(writing) << "no picture was seen being written";
+        tool.sendSignal(signal);
+
+        EXPECT_EQ(tool.wait(std::chrono::seconds(30)), "exit code " + std::to_string(128 + signal));
+        EXPECT_EQ(tool.output().find("Done"), std::string::npos) << tool.output();
+        for (const std::string& name : tmp.names(out)) {
+            EXPECT_FALSE(isTemporary(name)) << name << " left behind";
+            if (isTemporary(name))
+                continue;
+            const fw::PicturePtr saved = fw::Picture::Open(tmp.item(out + "/" + name));
+            ASSERT_TRUE(saved) << name;
+            EXPECT_EQ(saved->Width(), 1500) << name;
+        }
     }
 }
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A program run as a child process: a chosen environment (with the sanitizers' options of the test
+// run), its signals at their defaults whatever the test runner ignores, its standard output read
+// through a pipe and its standard error discarded. A child still running when the object goes is
+// killed.
+class ChildProcess {
+public:
+    ChildProcess(const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& environment);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The next line of its standard output, without the line end; nothing at the end of the
+    // output or when none came within the timeout.
+    [[nodiscard]] std::optional<std::string> readLine(std::chrono::milliseconds timeout);
+    // Whether it has a handler of its own for the signal (its SigCgt in /proc).
+    [[nodiscard]] bool catches(int signal) const;
+    void sendSignal(int signal) const;
+    // Waits for it to end, reading and keeping what it still writes. Tells how it ended: "exit
+    // code N", "ended by signal N", or "still running" after the timeout.
+    [[nodiscard]] std::string wait(std::chrono::milliseconds timeout);
+    // Everything read from its standard output so far.
+    [[nodiscard]] const std::string& output() const { return m_output; }
+
+private:
+    bool readSome(int timeoutMs);
+
+    pid_t m_pid = -1;
+    int m_out = -1;
+    std::string m_output;
+    std::size_t m_consumed = 0;   // bytes of m_output already handed out as lines
+    std::optional<int> m_status;  // the wait status, once it has ended
+};

@@ -1,0 +1,116 @@
+// The window program ended by a signal, as a session does at logout: run as real processes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/framework/picture.h"
+#include "tests/engine/childprocess.h"
+#include "tests/engine/testfolder.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The preferences record: settings shown, proportional 100 percent, quality 80, PNG.
+std::string percentToPngRecord() {
+    std::string r;
+    auto u16 = [&r](int v) {
+        r += static_cast<char>(v & 0xFF);
+        r += static_cast<char>((v >> 8) & 0xFF);
+    };
+    r += '\1';  // settings shown
+    u16(0);     // proportional
+    u16(100);   // size
+    u16(4);     // percent
+    for (int i = 0; i < 6; ++i)
+        u16(0);                 // box and independent fields
+    u16(80);                    // quality
+    r += std::string(4, '\0');  // increase, reserved, web names, DOS names
+    u16(1);                     // PNG
+    return r;
+}
+
+// A process of its own: its own home, preferences and runtime folders, the offscreen screen.
+std::vector<std::string> environmentIn(const TestFolder& tmp) {
+    return {"HOME=" + tmp.path("home"),
+            "XDG_CONFIG_HOME=" + tmp.path("config"),
+            "XDG_DATA_HOME=" + tmp.path("data"),
+            "XDG_RUNTIME_DIR=" + tmp.path("runtime"),
+            "PATH=/usr/bin:/bin",
+            "QT_QPA_PLATFORM=offscreen",
+            "QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu"};
+}
+
+void prepare(const TestFolder& tmp) {
+    for (const char* folder : {"home", "config", "data", "runtime"})
+        tmp.makeFolder(folder);
+    std::filesystem::permissions(tmp.path("runtime"), std::filesystem::perms::owner_all);
+}
+
+// SIGTERM at logout, SIGINT from Ctrl+C, SIGHUP from a closed terminal: each closes the main
+// window as its close button does, so the settings are saved and the program exits with 0.
+TEST(Termination, SignalClosesTheMainWindowAndSavesTheSettings) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        TestFolder tmp;
+        prepare(tmp);
+        ChildProcess program({VIMBEL_PATH}, environmentIn(tmp));
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (!program.catches(signal) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        program.sendSignal(signal);
+
+        EXPECT_EQ(program.wait(30s), "exit code 0");
+        EXPECT_EQ(tmp.names("config"), (std::vector<std::string>{"Vimbel! preferences"}));
+    }
+}
+
+// During a batch the close waits for the picture being made: it is saved whole, no temporary file
+// stays, the batch stops there, and the settings are saved as they were.
+TEST(Termination, SignalDuringABatchStopsAfterThePictureBeingMade) {
+    TestFolder tmp;
+    prepare(tmp);
+    const std::string record = percentToPngRecord();
+    ASSERT_EQ(record.size(), 27u);
+    tmp.writeFile("config/Vimbel! preferences", record);
+    tmp.makeFolder("Big");
+    for (const char* name : {"a.ppm", "b.ppm", "c.ppm", "d.ppm"})
+        tmp.writeNoise(std::string("Big/") + name, 1500, 1500);
+    const std::string out = "Big (100%)";
+
+    ChildProcess program({BATCHPROBE_PATH, tmp.path("Big")}, environmentIn(tmp));
+    ASSERT_EQ(program.readLine(30s), "started");
+    bool writing = false;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (!writing && std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& name : tmp.names(out))
+            writing = writing || name.starts_with(".vimbel-");
+    }
+    ASSERT_TRUE(writing) << "no picture was seen being written";
+    program.sendSignal(SIGTERM);
+
+    EXPECT_EQ(program.wait(60s), "exit code 0");
+    const std::vector<std::string> saved = tmp.names(out);
+    EXPECT_FALSE(saved.empty());
+    EXPECT_LT(saved.size(), 4u) << "the batch did not stop";
+    for (const std::string& name : saved) {
+        ASSERT_FALSE(name.starts_with(".vimbel-")) << name << " left behind";
+        const fw::PicturePtr picture = fw::Picture::Open(tmp.item(out + "/" + name));
+        ASSERT_TRUE(picture) << name;
+        EXPECT_EQ(picture->Width(), 1500) << name;
+    }
+    std::ifstream prefs(tmp.path("config/Vimbel! preferences"), std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(prefs)), {});
+    EXPECT_EQ(written, record);
+}
+
+}  // namespace
