@@ -5,6 +5,8 @@
 #include <mutex>
 #include <type_traits>
 
+#include "engine/framework/namecase.h"
+
 namespace fw {
 
 // The variant's alternatives are listed in the order of PropertyType.
@@ -22,19 +24,6 @@ PropertyType typeOf(const PropertyValue& value) {
 }
 
 namespace {
-
-[[nodiscard]] bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 struct Registry {
     std::mutex mutex;

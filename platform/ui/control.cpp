@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/framework/eventloop.h"
+#include "engine/framework/namecase.h"
 #include "platform/ui/controlimpl.h"
 #include "platform/ui/uisupport.h"
 
@@ -79,7 +80,7 @@ void Control::Impl::storedPropertyChanged(const std::string& lowerName) {
 }
 
 bool Control::Impl::lockedProperty(const char* lockName) const {
-    const auto it = stored.find(ui::lowercase(lockName));
+    const auto it = stored.find(asciiLowercase(lockName));
     return it != stored.end() && std::holds_alternative<bool>(it->second) &&
            std::get<bool>(it->second);
 }
@@ -239,14 +240,14 @@ fw::Window* Control::window() const {
 
 void Control::setStoredProperty(const std::string& name, const PropertyValue& value) {
     ui::requireMainThread();
-    const std::string key = ui::lowercase(name);
+    const std::string key = asciiLowercase(name);
     d->stored[key] = value;
     d->storedPropertyChanged(key);
 }
 
 const PropertyValue* Control::storedProperty(const std::string& name) const {
     ui::requireMainThread();
-    const auto it = d->stored.find(ui::lowercase(name));
+    const auto it = d->stored.find(asciiLowercase(name));
     return it == d->stored.end() ? nullptr : &it->second;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/framework/controls.h"
 #include "engine/framework/eventloop.h"
 #include "engine/framework/exceptions.h"
+#include "engine/framework/namecase.h"
 #include "engine/framework/window.h"
 #include "platform/ui/controlimpl.h"
 #include "platform/ui/menuimpl.h"
@@ -173,7 +174,7 @@ bool choose(Window& window, MenuItem& item) {
     if (!item.impl().enabled)
         return false;
     const auto& handlers = window.impl().menuHandlers;
-    const auto it = handlers.find(ui::lowercase(item.impl().name));
+    const auto it = handlers.find(asciiLowercase(item.impl().name));
     if (it != handlers.end()) {
         // A copy: the handler may bind handlers anew or close the window.
         const std::function<bool()> handler = it->second;
@@ -281,7 +282,7 @@ void MenuItem::AddMenu(const std::shared_ptr<MenuItem>& item) {
 std::shared_ptr<MenuItem> MenuItem::Child(const std::string& name) const {
     requireMainThread();
     for (const auto& child : d->children)
-        if (ui::equalsIgnoringCase(child->d->name, name))
+        if (equalsIgnoringCase(child->d->name, name))
             return child;
     return nullptr;
 }
@@ -289,7 +290,7 @@ std::shared_ptr<MenuItem> MenuItem::Child(const std::string& name) const {
 std::shared_ptr<MenuItem> MenuItem::Lookup(const std::string& name) const {
     requireMainThread();
     for (const auto& child : d->children) {
-        if (ui::equalsIgnoringCase(child->d->name, name))
+        if (equalsIgnoringCase(child->d->name, name))
             return child;
         if (auto found = child->Lookup(name))
             return found;

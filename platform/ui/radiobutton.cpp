@@ -2,6 +2,7 @@
 #include <QSignalBlocker>
 
 #include "engine/framework/controls.h"
+#include "engine/framework/namecase.h"
 #include "engine/framework/window.h"
 #include "platform/ui/controlimpl.h"
 #include "platform/ui/uisupport.h"
@@ -83,7 +84,7 @@ void RadioButton::setValue(bool selected) {
             auto* other = dynamic_cast<RadioButton*>(object);
             if (other == nullptr || other == this)
                 continue;
-            if (!ui::equalsIgnoringCase(other->InitialParent(), container))
+            if (!equalsIgnoringCase(other->InitialParent(), container))
                 continue;
             auto& od = dataOf(*other);
             od.value = false;

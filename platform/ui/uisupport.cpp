@@ -7,6 +7,7 @@
 #include "engine/framework/application.h"
 #include "engine/framework/eventloop.h"
 #include "engine/framework/exceptions.h"
+#include "engine/framework/namecase.h"
 
 namespace fw::ui {
 
@@ -35,18 +36,6 @@ QString withNewlines(const std::string& text) {
     return s;
 }
 
-std::string lowercase(const std::string& text) {
-    std::string out = text;
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
-bool equalsIgnoringCase(const std::string& a, const std::string& b) {
-    return lowercase(a) == lowercase(b);
-}
-
 QString systemFamily() {
     // Looked up once: the family does not change while the program runs.
     static const QString family = [] {
@@ -58,8 +47,8 @@ QString systemFamily() {
 
 QFont fontFor(const std::string& name, double size, bool bold, bool italic, bool underline) {
     QFont font = QApplication::font();
-    font.setFamily(name.empty() || equalsIgnoringCase(name, "System") ? systemFamily()
-                                                                      : toQt(name));
+    font.setFamily(name.empty() || fw::equalsIgnoringCase(name, "System") ? systemFamily()
+                                                                          : toQt(name));
     // Sizes are taken as pixels: the layouts were made for a screen where a size-12 caption fits
     // a 16-pixel-high label.
     const int pixels = size > 0 ? static_cast<int>(size + 0.5) : standardPixelSize;

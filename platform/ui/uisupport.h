@@ -32,9 +32,6 @@ void runGuarded(const std::function<void()>& code);
 // empty handler stops it. The seam of the test-driving API.
 void setProgressValueHandler(std::function<void(double)> handler);
 
-[[nodiscard]] std::string lowercase(const std::string& text);
-[[nodiscard]] bool equalsIgnoringCase(const std::string& a, const std::string& b);
-
 // The standard pixel size of texts whose size is 0, and the font "System" stands for: one
 // concrete family on every desktop (DejaVu Sans, else the platform's default when it is missing),
 // so that captions fit the geometry the layouts give them.

@@ -1,4 +1,5 @@
 #include "engine/framework/window.h"
+#include "engine/framework/namecase.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -181,7 +182,7 @@ void orderTabs(const std::vector<Window::Impl::Entry>& entries, const std::strin
     std::vector<Control*> level;
     for (const auto& e : entries)
         if (auto* c = dynamic_cast<Control*>(e.object.get()))
-            if (ui::equalsIgnoringCase(c->impl().initialParent, container))
+            if (equalsIgnoringCase(c->impl().initialParent, container))
                 level.push_back(c);
     std::stable_sort(level.begin(), level.end(), [](Control* a, Control* b) {
         return a->impl().tabIndex < b->impl().tabIndex;
@@ -465,7 +466,7 @@ void Window::AddControl(const std::shared_ptr<Object>& control, const std::strin
 Object* Window::ControlByName(const std::string& name) const {
     ui::requireMainThread();
     for (const auto& e : d->controls)
-        if (ui::equalsIgnoringCase(e.name, name))
+        if (equalsIgnoringCase(e.name, name))
             return e.object.get();
     return nullptr;
 }
@@ -473,7 +474,7 @@ Object* Window::ControlByName(const std::string& name) const {
 Object* Window::ControlByNameIndex(const std::string& name, std::int64_t index) const {
     ui::requireMainThread();
     for (const auto& e : d->controls) {
-        if (!ui::equalsIgnoringCase(e.name, name))
+        if (!equalsIgnoringCase(e.name, name))
             continue;
         if (auto* c = dynamic_cast<Control*>(e.object.get())) {
             if (c->impl().index == index)
@@ -565,7 +566,7 @@ void Window::setHasMinimizeButton(bool v) {
 
 void Window::setStoredProperty(const std::string& name, const PropertyValue& value) {
     ui::requireMainThread();
-    d->stored[ui::lowercase(name)] = value;
+    d->stored[asciiLowercase(name)] = value;
     // A background colour of its own applies only while the window says it has one.
     const auto has = d->stored.find("hasbackgroundcolor");
     const auto colour = d->stored.find("backgroundcolor");
@@ -580,7 +581,7 @@ void Window::setStoredProperty(const std::string& name, const PropertyValue& val
 
 const PropertyValue* Window::storedProperty(const std::string& name) const {
     ui::requireMainThread();
-    const auto it = d->stored.find(ui::lowercase(name));
+    const auto it = d->stored.find(asciiLowercase(name));
     return it == d->stored.end() ? nullptr : &it->second;
 }
 
@@ -657,13 +658,13 @@ void Window::AcceptFileDrop(const std::string& /*fileType*/) {
 
 void Window::AddMenuHandler(const std::string& itemName, std::function<bool()> handler) {
     ui::requireMainThread();
-    d->menuHandlers[ui::lowercase(itemName)] = std::move(handler);
-    d->controlMenuHandlers.erase(ui::lowercase(itemName));
+    d->menuHandlers[asciiLowercase(itemName)] = std::move(handler);
+    d->controlMenuHandlers.erase(asciiLowercase(itemName));
 }
 
 void Window::AddMenuHandler(const std::string& itemName, Control& control) {
     ui::requireMainThread();
-    const std::string key = ui::lowercase(itemName);
+    const std::string key = asciiLowercase(itemName);
     Impl::ControlHandler bound{control.weak_from_this(), &control, false};
     bound.held = !bound.weak.expired();
     d->menuHandlers[key] = [bound, key]() -> bool {
