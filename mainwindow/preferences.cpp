@@ -89,9 +89,7 @@ struct Record {
 }  // namespace
 
 void Main::savepref() {
-    const fw::FolderItemPtr folder = fw::SpecialFolder::Preferences();
-    if (!folder->Exists())
-        folder->CreateAsFolder();
+    fw::SpecialFolder::CreatePreferences();
     // Create with replace writes a temporary file and renames it at Close: never a torn record.
     const fw::BinaryStreamPtr stream = fw::BinaryStream::Create(preferencesFile(), true);
     stream->WriteBoolean(DTSettings()->Value());

@@ -1,5 +1,8 @@
-# Installs the program beside its data folder, bin/vimbel as a link to it, and the desktop entry
-# and AppStream metadata that carry the program's version.
+# Installs the program beside its data folder, bin/vimbel as a link to it, the application icon,
+# and the desktop entry and AppStream metadata that carry the program's version; package.cmake
+# makes a Debian package of the whole.
+include(${CMAKE_CURRENT_LIST_DIR}/icon.cmake)
+
 install(TARGETS vimbel RUNTIME DESTINATION ${VIMBEL_INSTALL_APPDIR})
 
 # A relative link, so that the tree can be moved or staged with DESTDIR.
@@ -16,3 +19,5 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/vimbel.desktop
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/vimbel.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
         RENAME org.example.vimbel.metainfo.xml)
+
+include(${CMAKE_CURRENT_LIST_DIR}/package.cmake)

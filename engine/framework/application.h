@@ -55,6 +55,10 @@ void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app);
 [[nodiscard]] std::shared_ptr<Application> RuntimeAppObject();
 // Completes the platform's set-up, then calls lateStartup. Afterwards the application's Open event
 // and one OpenDocument event per command-line path are raised from the event loop.
+// One program runs per user session: a later start hands its command-line paths to the running
+// one, which raises an OpenDocument event for each, in order, then brings its first window (the
+// default view) to the front; the later start calls no lateStartup, and its RuntimeRun returns 0
+// at once, without a window.
 void RunFrameworkInitialization(const std::function<void()>& lateStartup);
 // Runs the event loop until the application quits; returns the quit code.
 int RuntimeRun();

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 
@@ -31,6 +32,18 @@ bool isFolder(const std::string& path) {
 }
 
 }  // namespace
+
+void CreatePreferences() {
+    const std::string path = Preferences()->NativePath();
+    // Each folder from the top down; those that are there are left as they are.
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (!isFolder(folder) && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+            return;
+        if (slash == std::string::npos)
+            return;
+    }
+}
 
 FolderItemPtr Desktop() {
     const std::string desktop =

@@ -8,15 +8,22 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMetaObject>
 #include <QMimeData>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
 
 #include "engine/framework/exceptions.h"
 #include "platform/ui/controlimpl.h"
@@ -233,6 +240,52 @@ void closeFromTitleBar(Window& window) {
     topOf(window)->close();
 }
 
+void answerNextFolderDialog(const std::string& folder) {
+    ui::requireMainThread();
+    auto* poll = new QTimer(QCoreApplication::instance());
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, folder] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        poll->deleteLater();
+        if (folder.empty()) {
+            dialog->reject();
+            return;
+        }
+        // Into the folder, with no name typed: the dialog answers the folder it shows.
+        dialog->setDirectory(QFile::decodeName(QByteArray::fromStdString(folder)));
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->clear();
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, as the OK button does
+    });
+    poll->start(10);
+}
+
+void minimize(Window& window) {
+    ui::requireMainThread();
+    topOf(window)->showMinimized();
+    processEvents();
+}
+
+bool isMinimized(const Window& window) {
+    ui::requireMainThread();
+    return topOf(window)->isMinimized();
+}
+
+bool isActive(const Window& window) {
+    ui::requireMainThread();
+    return QApplication::activeWindow() == topOf(window);
+}
+
+std::vector<int> iconSizes(const Window& window) {
+    ui::requireMainThread();
+    std::vector<int> widths;
+    for (const QSize& size : topOf(window)->windowIcon().availableSizes())
+        widths.push_back(size.width());
+    std::sort(widths.begin(), widths.end());
+    return widths;
+}
+
 bool chooseMenuItem(const std::string& itemName) {
     ui::requireMainThread();
     const auto [window, item] = activeShownItem(itemName);
@@ -284,6 +337,38 @@ bool wholeInView(const Control& control, const Window& window) {
            c.top + c.height <= w.height;
 }
 
+Placement placementOf(const Control& control) {
+    ui::requireMainThread();
+    const QWidget* w = widgetOf(control);
+    const QRect r = w->geometry();
+    return {r.x(), r.y(), r.width(), r.height(), w->isVisibleTo(w->window())};
+}
+
+Color inkOf(Control& control) {
+    ui::requireMainThread();
+    const QImage image = widgetOf(control)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    std::map<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb background = 0;
+    int most = -1;
+    for (const auto& [colour, count] : counts)
+        if (count > most) {
+            most = count;
+            background = colour;
+        }
+    const auto distance = [background](QRgb c) {
+        return std::abs(qRed(c) - qRed(background)) + std::abs(qGreen(c) - qGreen(background)) +
+               std::abs(qBlue(c) - qBlue(background));
+    };
+    QRgb ink = background;
+    for (const auto& [colour, count] : counts)
+        if (distance(colour) > distance(ink))
+            ink = colour;
+    return RGB(qRed(ink), qGreen(ink), qBlue(ink), 0);
+}
+
 bool grabToFile(Window& window, const std::string& path) {
     ui::requireMainThread();
     return topOf(window)->grab().save(QString::fromStdString(path), "PNG");
@@ -306,6 +391,12 @@ void processEvents() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
+}
+
+void post(std::function<void()> code) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [code = std::move(code)] { ui::runGuarded(code); },
+        Qt::QueuedConnection);
 }
 
 std::string clipboardText() {

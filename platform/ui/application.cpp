@@ -19,6 +19,7 @@
 #include "engine/framework/window.h"
 #include "platform/ui/desktopservices.h"
 #include "platform/ui/runtimestate.h"
+#include "platform/ui/singleinstance.h"
 #include "platform/ui/standardclasses.h"
 #include "platform/ui/uisupport.h"
 
@@ -50,7 +51,9 @@ struct RuntimeState {
     bool running = false;
     bool quitPending = false;  // Quit came while no loop ran: the next run returns at once
     bool quitting = false;
+    bool leaving = false;  // the loop is ending: hand-overs from later starts are refused
     std::vector<std::string> argumentsForTests;
+    std::function<void(const std::vector<std::string>&)> handOverObserver;
 };
 
 RuntimeState& state() {
@@ -65,6 +68,7 @@ void leaveLoop(int code) {
     std::lock_guard lock(s.exitMutex);
     if (!s.failed)
         s.exitCode = code;
+    s.leaving = true;
     const int finalCode = s.failed ? 1 : s.exitCode;
     QCoreApplication* app = QCoreApplication::instance();
     if (!s.running || app == nullptr) {
@@ -73,7 +77,12 @@ void leaveLoop(int code) {
     }
     // Queued, so that a call from another thread or from deep inside a handler unwinds first.
     QMetaObject::invokeMethod(
-        app, [finalCode] { QCoreApplication::exit(finalCode); }, Qt::QueuedConnection);
+        app,
+        [finalCode] {
+            singleinstance::stopListening();
+            QCoreApplication::exit(finalCode);
+        },
+        Qt::QueuedConnection);
 }
 
 // The command-line arguments after the program's name, as Qt left them (its own options taken
@@ -86,6 +95,58 @@ std::vector<std::string> documentArguments() {
     for (qsizetype i = 1; i < args.size(); ++i)
         out.push_back(QFile::encodeName(args[i]).toStdString());
     return out;
+}
+
+// The documents of the command line as absolute paths. Options (those Qt did not take itself)
+// are not paths; every other path goes to the program, existing or not: it decides what a
+// missing one means.
+std::vector<std::string> documentPaths() {
+    std::vector<std::string> paths;
+    for (const std::string& argument : documentArguments()) {
+        if (argument.empty() || argument.front() == '-')
+            continue;
+        const QFileInfo info(QFile::decodeName(argument.c_str()));
+        paths.push_back(QFile::encodeName(info.absoluteFilePath()).toStdString());
+    }
+    return paths;
+}
+
+// Raises the application's OpenDocument event for the path from the event loop, after what is
+// already queued.
+void postOpenDocument(const std::string& path) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [path] {
+            if (auto app = RuntimeAppObject())
+                ui::runGuarded([&] { app->Event_OpenDocument(FolderItem::fromNativePath(path)); });
+        },
+        Qt::QueuedConnection);
+}
+
+// A later start's documents: one OpenDocument event each, in their order, then the first window
+// opened (the default view) comes to the front.
+bool takeHandOver(std::vector<std::string> documents) {
+    {
+        RuntimeState& s = state();
+        std::lock_guard lock(s.exitMutex);
+        if (s.leaving)
+            return false;
+    }
+    for (const std::string& path : documents)
+        postOpenDocument(path);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [documents = std::move(documents)] {
+            ui::runGuarded([] {
+                const std::vector<std::shared_ptr<Window>> windows = Window::openWindows();
+                if (!windows.empty())
+                    windows.front()->Show();
+            });
+            if (state().handOverObserver)
+                state().handOverObserver(documents);
+        },
+        Qt::QueuedConnection);
+    return true;
 }
 
 }  // namespace
@@ -173,6 +234,7 @@ void RuntimeInit(int argc, char** argv) {
     QApplication::setFont(font);
     registerStandardClasses();
     ui::installDesktopServices();
+    QApplication::setWindowIcon(ui::applicationIcon());
     // The rest of the platform's set-up (main thread, codecs) finds the application made.
     initHeadless(s.argc, s.argv.data());
 }
@@ -187,33 +249,24 @@ std::shared_ptr<Application> RuntimeAppObject() {
 
 void RunFrameworkInitialization(const std::function<void()>& lateStartup) {
     ui::requireMainThread();
+    const std::vector<std::string> documents = documentPaths();
+    if (singleinstance::claim(documents, takeHandOver) == singleinstance::Role::HandedOver) {
+        // The running program has taken the documents: this start ends at once, without a window.
+        leaveLoop(0);
+        return;
+    }
     if (lateStartup)
         lateStartup();
-    QCoreApplication* qapp = QCoreApplication::instance();
     // From the event loop: the application's Open, then each document named on the command line.
     QMetaObject::invokeMethod(
-        qapp,
+        QCoreApplication::instance(),
         [] {
             if (auto app = RuntimeAppObject())
                 ui::runGuarded([&] { app->Event_Open(); });
         },
         Qt::QueuedConnection);
-    // Every path goes to the program, existing or not: it decides what a missing one means.
-    // Options (those Qt did not take itself) are not paths.
-    for (const std::string& argument : documentArguments()) {
-        if (argument.empty() || argument.front() == '-')
-            continue;
-        const QFileInfo info(QFile::decodeName(argument.c_str()));
-        const std::string path = QFile::encodeName(info.absoluteFilePath()).toStdString();
-        QMetaObject::invokeMethod(
-            qapp,
-            [path] {
-                if (auto app = RuntimeAppObject())
-                    ui::runGuarded(
-                        [&] { app->Event_OpenDocument(FolderItem::fromNativePath(path)); });
-            },
-            Qt::QueuedConnection);
-    }
+    for (const std::string& path : documents)
+        postOpenDocument(path);
 }
 
 int RuntimeRun() {
@@ -226,6 +279,7 @@ int RuntimeRun() {
             return s.failed ? 1 : s.exitCode;
         }
         s.running = true;
+        s.leaving = false;
     }
     const int code = QApplication::exec();
     std::lock_guard lock(s.exitMutex);
@@ -296,10 +350,15 @@ void resetRuntimeForTests() {
     s.failed = false;
     s.quitPending = false;
     s.quitting = false;
+    s.leaving = false;
 }
 
 void setDocumentArgumentsForTests(std::vector<std::string> arguments) {
     state().argumentsForTests = std::move(arguments);
+}
+
+void setHandOverObserver(std::function<void(const std::vector<std::string>&)> observer) {
+    state().handOverObserver = std::move(observer);
 }
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include "engine/framework/namecase.h"
 #include "platform/ui/controlimpl.h"
 #include "platform/ui/uisupport.h"
+#include "platform/ui/windowimpl.h"
 
 namespace fw {
 
@@ -47,6 +48,7 @@ void Control::Impl::applyGeometry() {
     widget->setGeometry(static_cast<int>(left), static_cast<int>(top),
                         static_cast<int>(std::max<std::int64_t>(0, width)),
                         static_cast<int>(std::max<std::int64_t>(0, height)));
+    applyVisible();
 }
 
 void Control::Impl::applyEnabled() {
@@ -57,7 +59,14 @@ void Control::Impl::applyEnabled() {
 void Control::Impl::applyVisible() {
     // A control without a window stays hidden: shown, it would become a window of its own.
     if (widget != nullptr && widget->parentWidget() != nullptr)
-        widget->setVisible(visible);
+        widget->setVisible(visible && inView());
+}
+
+bool Control::Impl::inView() const {
+    if (window == nullptr)
+        return true;
+    const Window::Impl& area = window->impl();
+    return left < area.width && top < area.height && left + width > 0 && top + height > 0;
 }
 
 void Control::Impl::applyFont() {

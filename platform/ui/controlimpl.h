@@ -26,7 +26,10 @@ struct Control::Impl {
 
     virtual void applyGeometry();
     virtual void applyEnabled();
+    // Shows the widget while the control is visible and lies at least partly inside its
+    // window's content area.
     virtual void applyVisible();
+    [[nodiscard]] bool inView() const;
     virtual void applyFont();
     virtual void applyTabStop();
     // After the widget has been placed in a window's content area.

@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPalette>
@@ -41,9 +42,14 @@ struct LabelImpl : Control::Impl {
         // high) then overlap only below their text.
         label->setAlignment(horizontal | Qt::AlignTop);
         label->setWordWrap(multiline);
+        // The label's colour is its enabled colour; disabled, it greys out as the style says.
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, QColor(textColor.red, textColor.green,
-                                                      textColor.blue, 255 - textColor.alpha));
+        const QColor colour(textColor.red, textColor.green, textColor.blue, 255 - textColor.alpha);
+        palette.setColor(QPalette::Active, QPalette::WindowText, colour);
+        palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
+        palette.setColor(
+            QPalette::Disabled, QPalette::WindowText,
+            QApplication::palette(label).color(QPalette::Disabled, QPalette::WindowText));
         label->setPalette(palette);
         // An opaque label paints the window's background colour behind its text.
         label->setAutoFillBackground(!transparent);

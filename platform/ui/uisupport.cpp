@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFontDatabase>
 
 #include "engine/framework/application.h"
@@ -34,6 +35,14 @@ QString withNewlines(const std::string& text) {
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return s;
+}
+
+QIcon applicationIcon() {
+    QIcon icon;
+    const QString folder = QStringLiteral(":/icons");
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name))
+        icon.addFile(folder + QLatin1Char('/') + name);
+    return icon;
 }
 
 QString systemFamily() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 #include <QString>
 
 #include <functional>
@@ -31,6 +32,9 @@ void runGuarded(const std::function<void()>& code);
 // From now on the handler sees every value set on any progress bar, in order (main thread); an
 // empty handler stops it. The seam of the test-driving API.
 void setProgressValueHandler(std::function<void(double)> handler);
+
+// The program's icon: the pictures it carries in its resources under /icons (one per size).
+[[nodiscard]] QIcon applicationIcon();
 
 // The standard pixel size of texts whose size is 0, and the font "System" stands for: one
 // concrete family on every desktop (DejaVu Sans, else the platform's default when it is missing),

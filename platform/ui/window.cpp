@@ -309,6 +309,30 @@ void Window::Impl::layoutChildren() {
         }
         ci.applyGeometry();
     }
+    hideControlsOutOfView();
+}
+
+void Window::Impl::hideControlsOutOfView() {
+    for (const auto& e : controls)
+        if (auto* c = dynamic_cast<Control*>(e.object.get()))
+            c->impl().applyVisible();
+    const QWidget* focus = top->focusWidget();
+    if (focus != nullptr && !focus->isVisibleTo(top))
+        focusFirstInView();
+}
+
+void Window::Impl::focusFirstInView() {
+    for (Control* c : tabOrder) {
+        QWidget* w = c->impl().widget;
+        if (w != nullptr && w->isVisibleTo(top) && w->isEnabled() &&
+            (w->focusPolicy() & Qt::TabFocus) != 0) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+    // Nothing in view takes the keyboard: no control keeps it out of sight.
+    if (QWidget* focus = top->focusWidget())
+        focus->clearFocus();
 }
 
 std::shared_ptr<fw::MenuBar> Window::Impl::shownMenuBar() const {
@@ -384,7 +408,8 @@ void Window::Constructor() {
     CreateControls();
     AddMenuHandlers(*this);
 
-    std::vector<Control*> order;
+    std::vector<Control*>& order = d->tabOrder;
+    order.clear();
     orderTabs(d->controls, "", order, 0);
     QWidget* previous = nullptr;
     for (Control* c : order) {
@@ -413,8 +438,11 @@ void Window::Constructor() {
             Show();
         throw;
     }
-    if (d->open)
+    if (d->open) {
         Show();
+        // The keyboard starts where the tab order starts, as Open left the controls.
+        d->focusFirstInView();
+    }
 }
 
 std::shared_ptr<Window> Window::FindOpen(const std::string& className) {
@@ -599,6 +627,9 @@ void Window::setMenuBar(const std::shared_ptr<fw::MenuBar>& bar) {
 
 void Window::Show() {
     ui::requireMainThread();
+    // A minimized window comes back as it was before, not only to the front of the task bar.
+    if (d->top->isMinimized())
+        d->top->setWindowState(d->top->windowState() & ~Qt::WindowMinimized);
     d->top->show();
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
         d->top->raise();

@@ -38,6 +38,12 @@ struct Window::Impl {
     void rebuildMenuBar();
     void markActive();
     void pressDefaultButton(bool cancel);
+    // Gives the keyboard focus to the first control in tab order that is in view, enabled and
+    // takes focus from the keyboard.
+    void focusFirstInView();
+    // Controls outside the content area are hidden (no input reaches them) and shown again when
+    // the area grows over them; a focus that fell out of view goes to the first control in view.
+    void hideControlsOutOfView();
 
     Window* const owner;
     QPointer<QWidget> top;  // the top-level widget (menu bar above, content area below)
@@ -71,6 +77,7 @@ struct Window::Impl {
         std::shared_ptr<Object> object;
     };
     std::vector<Entry> controls;
+    std::vector<Control*> tabOrder;  // the controls in the order Tab visits them
     // By lower-case item name.
     std::map<std::string, std::function<bool()>> menuHandlers;
     // Items served by a control's own handlers, which also decide their enabling.

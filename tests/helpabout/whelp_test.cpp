@@ -103,6 +103,20 @@ TEST_F(HelpWindowTest, SecondHelpCommandBringsTheSameWindowWithoutReloading) {
     EXPECT_EQ(fw::testing::activeWindow(), second.get());
 }
 
+// The keyboard starts in the page (the viewer leads the tab order): Space and PageDown read on
+// instead of pressing the Index button.
+TEST_F(HelpWindowTest, OpensWithTheKeyboardInThePage) {
+    auto window = helpCommand();
+    ASSERT_TRUE(showsPage(*window, "index"));
+    EXPECT_EQ(fw::testing::focusedControl(*window), window->hvMain());
+    const auto loads = countLoads(*window);
+    fw::testing::pressKeys(*window, "Space");
+    fw::testing::pressKeys(*window, "PgDown");
+    fw::testing::processEvents();
+    EXPECT_EQ(*loads, 0);
+    EXPECT_TRUE(showsPage(*window, "index"));
+}
+
 TEST_F(HelpWindowTest, ClosingAndReopeningStartsAgainAtTheIndex) {
     auto first = helpCommand();
     fw::testing::chooseRow(*first->PMJumpTo(), 3);

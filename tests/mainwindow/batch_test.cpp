@@ -855,4 +855,79 @@ TEST_F(MainWindowBatch, UnwritableFileDoesNotStopTheClose) {
     window.reset();
 }
 
+// A configuration folder that is not there yet is made, with every missing folder above it, each
+// for the user alone; folders that were there keep their mode.
+TEST_F(MainWindowBatch, MissingConfigurationFoldersAreMadeForTheUserAlone) {
+    struct Case {
+        const char* name;
+        const char* configHome;  // nullptr: unset, so that ~/.config is used
+        const char* home;
+        std::vector<const char*> made;  // relative to the case's folder
+        const char* file;
+    };
+    const std::vector<Case> cases = {
+        {"xdg",
+         "xdg/deep/config",
+         "home",
+         {"xdg", "xdg/deep", "xdg/deep/config"},
+         "xdg/deep/config/Vimbel! preferences"},
+        {"home", nullptr, "home", {"home/.config"}, "home/.config/Vimbel! preferences"},
+    };
+    const std::string savedConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedHome = std::getenv("HOME");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path base = work / c.name;
+        fs::create_directories(base / c.home);
+        fs::permissions(base / c.home, fs::perms(0755), fs::perm_options::replace);
+        setenv("HOME", (base / c.home).c_str(), 1);
+        if (c.configHome != nullptr)
+            setenv("XDG_CONFIG_HOME", (base / c.configHome).c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        Main& w = openWindow();
+        fw::testing::typeInto(*w.EFPSize(), "640");
+        closeWindow();
+        setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+        setenv("HOME", savedHome.c_str(), 1);
+
+        std::error_code missing;
+        EXPECT_EQ(fs::file_size(base / c.file, missing), 27u) << missing.message();
+        for (const char* folder : c.made)
+            EXPECT_EQ(fs::status(base / folder).permissions() & fs::perms::all, fs::perms(0700))
+                << folder;
+        EXPECT_EQ(fs::status(base / c.home).permissions() & fs::perms::all, fs::perms(0755));
+    }
+}
+
+// Choosing a folder with the real dialog leaves nothing behind in the user's folders: the only
+// file the program writes there is its preferences file.
+TEST_F(MainWindowBatch, TheFolderDialogLeavesNothingBehind) {
+    const auto userFiles = [] {
+        std::set<std::string> files;
+        for (const char* folder : {"config", "data", "cache", "Desktop"})
+            for (const auto& entry : fs::recursive_directory_iterator(sandbox() / folder))
+                files.insert(fs::relative(entry.path(), sandbox()));
+        for (const auto& entry : fs::directory_iterator(sandbox()))
+            if (entry.is_regular_file())
+                files.insert(entry.path().filename());
+        return files;
+    };
+    const std::set<std::string> before = userFiles();
+    const fs::path pictures = makeFolder(work / "pictures", {"a.png"});
+
+    Main& w = openWindow();
+    for (const fs::path& answer : {pictures, fs::path()}) {
+        fw::testing::answerNextFolderDialog(answer);
+        click(*w.PBSelect());
+        EXPECT_EQ(w.STFolder()->Caption(), "pictures");
+    }
+    closeWindow();
+
+    std::set<std::string> written = userFiles();
+    for (const std::string& name : before)
+        written.erase(name);
+    EXPECT_EQ(written, (std::set<std::string>{"config/Vimbel! preferences"}));
+}
+
 }  // namespace

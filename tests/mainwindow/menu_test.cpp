@@ -151,6 +151,42 @@ TEST_F(MenuBarTest, MainWindowEnablesOnlyQuitHelpAndAbout) {
     EXPECT_EQ(window->calls, (std::vector<std::string>{"AppleCredits", "HelpHelp", "HelpHelp"}));
 }
 
+// Help and About show their window, or bring the open one back from wherever it is: minimized, it
+// comes back on top and active.
+TEST_F(MenuBarTest, HelpAndAboutBringTheirWindowBackFromMinimized) {
+    const std::shared_ptr<Main> window = the::Main();
+    for (const char* item : {"HelpHelp", "AppleCredits"}) {
+        SCOPED_TRACE(item);
+        window->Show();
+        ASSERT_TRUE(fw::testing::chooseMenuItem(item));
+        fw::Window* shown = fw::testing::activeWindow();
+        ASSERT_NE(shown, nullptr);
+        ASSERT_NE(shown, window.get());
+        fw::testing::minimize(*shown);
+        ASSERT_TRUE(fw::testing::isMinimized(*shown));
+
+        // The user goes back to the main window and chooses the command again.
+        window->Show();
+        ASSERT_TRUE(fw::testing::waitUntil([&] { return fw::testing::isActive(*window); }));
+        ASSERT_TRUE(fw::testing::chooseMenuItem(item));
+        EXPECT_TRUE(fw::testing::waitUntil(
+            [&] { return !fw::testing::isMinimized(*shown) && fw::testing::isActive(*shown); }));
+        EXPECT_EQ(fw::testing::activeWindow(), shown);
+        EXPECT_EQ(fw::Window::openWindows().size(), 2u);
+        shown->Close();
+    }
+}
+
+// Every window of the program carries its icon, in the sizes of the icon theme.
+TEST_F(MenuBarTest, WindowsCarryTheProgramsIcon) {
+    const std::shared_ptr<Main> window = the::Main();
+    ASSERT_TRUE(fw::testing::chooseMenuItem("HelpHelp"));
+    for (const auto& open : fw::Window::openWindows())
+        EXPECT_EQ(fw::testing::iconSizes(*open),
+                  (std::vector<int>{16, 22, 24, 32, 48, 64, 128, 256}))
+            << open->Title();
+}
+
 TEST_F(MenuBarTest, MenuItemAccessorsFindTheirNodes) {
     const std::shared_ptr<Main> window = the::Main();
     EXPECT_EQ(window->FileQuit(), window->MenuBar()->Lookup("FileQuit"));

@@ -223,6 +223,42 @@ TEST(ProgressBar, AcceptsAnyMaximumAndValue) {
     fw::testing::processEvents();
 }
 
+}  // namespace
+
+namespace fw {
+// Colours in failure messages as their components.
+void PrintTo(const Color& c, std::ostream* out) {
+    *out << "RGB(" << int{c.red} << ", " << int{c.green} << ", " << int{c.blue} << ")";
+}
+}  // namespace fw
+
+namespace {
+
+// A disabled label draws its text in the style's disabled colour; its own colour applies while it
+// is enabled.
+TEST(Label, DisabledTextLooksDisabledWhateverItsColour) {
+    OpenedWindow w([](TestWindow&) {});
+    auto plain = w->add<fw::Label>("STJPEGQuality", 10, 10, 200, 20);
+    plain->setCaption("JPEG Quality:");
+    auto red = w->add<fw::Label>("STStatus", 10, 40, 200, 20);
+    red->setCaption("Folder 'Holidays' processed");
+    red->setTextColor(fw::RGB(200, 0, 0));
+    const auto grey = [](fw::Color c) { return (c.red + c.green + c.blue) / 3; };
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        plain->setEnabled(true);
+        red->setEnabled(true);
+        EXPECT_EQ(fw::testing::inkOf(*plain), fw::RGB(0, 0, 0));
+        EXPECT_EQ(fw::testing::inkOf(*red), fw::RGB(200, 0, 0));
+
+        plain->setEnabled(false);
+        red->setEnabled(false);
+        const fw::Color disabled = fw::testing::inkOf(*plain);
+        EXPECT_GT(grey(disabled), 100);
+        EXPECT_EQ(fw::testing::inkOf(*red), disabled);
+    }
+}
+
 TEST(DisclosureTriangle, ClickFlipsTheValueThenActsCodeDoesNotAct) {
     OpenedWindow w([](TestWindow&) {});
     auto triangle = w->add<fw::DisclosureTriangle>("DTSettings", 16, 103, 12, 12);

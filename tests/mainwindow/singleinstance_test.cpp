@@ -1,0 +1,191 @@
+// One program per user session, with real processes: a later start hands its documents to the
+// running program and ends at once; simultaneous starts leave one program; a socket left by a
+// crash stops nothing; programs with different runtime folders never meet.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/mainwindow/childprocess.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Generous: under the sanitizers a start takes seconds.
+constexpr auto kStart = 60s;
+
+class SingleInstanceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "vimbel-single-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        scratch = pattern;
+        for (const char* sub : {"home", "config", "run", "run2", "pictures", "other"})
+            fs::create_directory(scratch / sub);
+        fs::permissions(scratch / "run", fs::perms::owner_all, fs::perm_options::replace);
+        fs::permissions(scratch / "run2", fs::perms::owner_all, fs::perm_options::replace);
+        std::ofstream(scratch / "other" / "photo.jpg") << "not really a picture";
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(scratch, ignored);
+    }
+
+    [[nodiscard]] ChildProcess::Variables session(const char* runtime = "run") const {
+        return {{"HOME", (scratch / "home").string()},
+                {"XDG_CONFIG_HOME", (scratch / "config").string()},
+                {"XDG_RUNTIME_DIR", (scratch / runtime).string()},
+                {"QT_QPA_PLATFORM", "offscreen"}};
+    }
+    [[nodiscard]] std::unique_ptr<ChildProcess> start(const std::string& program,
+                                                      const std::vector<std::string>& arguments,
+                                                      const char* runtime = "run") const {
+        return std::make_unique<ChildProcess>(program, arguments, scratch.string(),
+                                              session(runtime));
+    }
+    [[nodiscard]] std::unique_ptr<ChildProcess> vimbel(const std::vector<std::string>& arguments,
+                                                       const char* runtime = "run") const {
+        return start(VIMBEL_PATH, arguments, runtime);
+    }
+    // The socket through which a running program takes later starts.
+    [[nodiscard]] fs::path socket(const char* runtime = "run") const {
+        return scratch / runtime / "vimbel.socket";
+    }
+    // Whether a program listens on the socket (a stale one refuses the connection).
+    [[nodiscard]] static bool listening(const fs::path& path) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        const bool connected =
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+        ::close(fd);
+        return connected;
+    }
+    [[nodiscard]] bool waitForListening(ChildProcess& program, const char* runtime = "run") const {
+        const auto deadline = std::chrono::steady_clock::now() + kStart;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (listening(socket(runtime)))
+                return true;
+            if (!program.running())
+                return false;
+            std::this_thread::sleep_for(20ms);
+        }
+        return false;
+    }
+    // A start without documents that ends at once with 0: a running program took it.
+    void expectHandedOver(const char* runtime = "run") const {
+        const auto later = vimbel({}, runtime);
+        EXPECT_EQ(later->waitForExit(kStart), std::optional<int>(0));
+    }
+
+    fs::path scratch;
+};
+
+// The running program is the built program with a probe on its output (observedvimbel); the
+// later starts are the built program itself.
+TEST_F(SingleInstanceTest, LaterStartsHandTheirDocumentsOverInOrder) {
+    const auto running = start(OBSERVED_VIMBEL_PATH, {});
+    EXPECT_EQ(running->readLine(kStart), std::optional<std::string>("ready minimized=1"));
+
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string expected;
+    };
+    const std::string pictures = (scratch / "pictures").string();
+    const std::string other = (scratch / "other").string();
+    // Relative paths are the later start's own: resolved in its folder before they travel. A
+    // file gives its folder, and the last document handed over decides.
+    const std::vector<Case> cases = {
+        {{"pictures"}, "handed 1 folder=" + pictures + " label=pictures minimized=0 active=1"},
+        {{"pictures", "other/photo.jpg"},
+         "handed 2 folder=" + other + " label=other minimized=0 active=1"},
+        {{"other/photo.jpg", "pictures"},
+         "handed 2 folder=" + pictures + " label=pictures minimized=0 active=1"},
+        // Without documents the window only comes back.
+        {{}, "handed 0 folder=" + pictures + " label=pictures minimized=0 active=1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        const auto later = vimbel(c.arguments);
+        EXPECT_EQ(later->waitForExit(kStart), std::optional<int>(0));
+        EXPECT_EQ(running->readLine(kStart), std::optional<std::string>(c.expected));
+    }
+    EXPECT_TRUE(running->running());
+}
+
+TEST_F(SingleInstanceTest, SimultaneousStartsLeaveOneProgram) {
+    std::vector<std::unique_ptr<ChildProcess>> starts;
+    for (int i = 0; i < 4; ++i)
+        starts.push_back(vimbel({"pictures"}));
+    int handedOver = 0;
+    const auto deadline = std::chrono::steady_clock::now() + kStart;
+    while (handedOver < 3 && std::chrono::steady_clock::now() < deadline) {
+        handedOver = 0;
+        for (auto& s : starts)
+            if (const auto status = s->waitForExit(0ms)) {
+                EXPECT_EQ(*status, 0);
+                ++handedOver;
+            }
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(handedOver, 3);
+    int stillRunning = 0;
+    for (auto& s : starts)
+        stillRunning += s->running() ? 1 : 0;
+    EXPECT_EQ(stillRunning, 1);
+    expectHandedOver();
+}
+
+TEST_F(SingleInstanceTest, ASocketLeftByACrashStopsNothing) {
+    auto crashed = vimbel({});
+    ASSERT_TRUE(waitForListening(*crashed));
+    crashed->kill();
+    ASSERT_TRUE(fs::is_socket(socket()));  // nobody cleaned up
+
+    const auto next = vimbel({});
+    ASSERT_TRUE(waitForListening(*next));
+    // It runs, and it is the one that takes later starts.
+    expectHandedOver();
+    EXPECT_TRUE(next->running());
+}
+
+// Only this user reaches the running program: the socket and the lock admit no one else.
+TEST_F(SingleInstanceTest, TheSocketIsThisUsersAlone) {
+    const auto running = vimbel({});
+    ASSERT_TRUE(waitForListening(*running));
+    for (const fs::path& file : {socket(), scratch / "run" / "vimbel.lock"}) {
+        struct stat st {};
+        ASSERT_EQ(stat(file.c_str(), &st), 0) << file;
+        EXPECT_EQ(st.st_mode & 077, 0u) << file;
+        EXPECT_EQ(st.st_uid, geteuid()) << file;
+    }
+}
+
+TEST_F(SingleInstanceTest, DifferentRuntimeFoldersNeverMeet) {
+    const auto first = vimbel({}, "run");
+    ASSERT_TRUE(waitForListening(*first, "run"));
+    const auto second = vimbel({}, "run2");
+    ASSERT_TRUE(waitForListening(*second, "run2"));
+    expectHandedOver("run");
+    expectHandedOver("run2");
+    EXPECT_TRUE(first->running());
+    EXPECT_TRUE(second->running());
+}
+
+}  // namespace
