@@ -41,9 +41,10 @@ mainwindow: framework strings engine helpabout
 batchcli: engine
 platform_core: framework Qt6::Core
 platform_picture: framework platform_core Qt6::Gui PkgConfig::JPEG
-platform_ui: framework platform_picture Qt6::Widgets
+platform_ui: framework platform_picture Qt6::Widgets Qt6::Network
 platform_testing: framework platform_ui Qt6::Test
-vimbel: mainwindow framework platform_ui platform_picture platform_core
+vimbelicon: Qt6::Core Qt6::rcc
+vimbel: mainwindow vimbelicon framework platform_ui platform_picture platform_core
 batchprobe: mainwindow framework platform_ui platform_picture platform_core
 vimbel-batch: batchcli framework platform_picture platform_core
 picturebench: framework platform_picture platform_core
