@@ -12,8 +12,8 @@
 #include "engine/framework/window.h"
 #include "mainwindow/main.h"
 #include "mainwindow/startup.h"
-#include "platform/ui/runtimestate.h"
 #include "platform/testing/testing.h"
+#include "platform/ui/runtimestate.h"
 
 namespace {
 
