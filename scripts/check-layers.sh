@@ -46,6 +46,7 @@ platform_testing: framework platform_ui Qt6::Test
 vimbelicon: Qt6::Core Qt6::rcc
 vimbel: mainwindow vimbelicon framework platform_ui platform_picture platform_core
 batchprobe: mainwindow framework platform_ui platform_picture platform_core
+handoverprobe: mainwindow framework platform_testing platform_ui platform_picture platform_core
 vimbel-batch: batchcli framework platform_picture platform_core
 picturebench: framework platform_picture platform_core
 '

@@ -13,8 +13,9 @@
 // killed.
 class ChildProcess {
 public:
+    // Runs in the folder when one is given, else in this process's.
     ChildProcess(const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& environment);
+                 const std::vector<std::string>& environment, const std::string& folder = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -19,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/mainwindow/childprocess.h"
+#include "tests/engine/childprocess.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -46,21 +47,28 @@ protected:
         fs::remove_all(scratch, ignored);
     }
 
-    [[nodiscard]] ChildProcess::Variables session(const char* runtime = "run") const {
-        return {{"HOME", (scratch / "home").string()},
-                {"XDG_CONFIG_HOME", (scratch / "config").string()},
-                {"XDG_RUNTIME_DIR", (scratch / runtime).string()},
-                {"QT_QPA_PLATFORM", "offscreen"}};
+    [[nodiscard]] std::vector<std::string> session(const char* runtime) const {
+        return {"HOME=" + (scratch / "home").string(),
+                "XDG_CONFIG_HOME=" + (scratch / "config").string(),
+                "XDG_RUNTIME_DIR=" + (scratch / runtime).string(),
+                "PATH=/usr/bin:/bin",
+                "QT_QPA_PLATFORM=offscreen",
+                "QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu"};
     }
+    // A start of the program in the scratch folder, in the session of that runtime folder.
     [[nodiscard]] std::unique_ptr<ChildProcess> start(const std::string& program,
                                                       const std::vector<std::string>& arguments,
                                                       const char* runtime = "run") const {
-        return std::make_unique<ChildProcess>(program, arguments, scratch.string(),
-                                              session(runtime));
+        std::vector<std::string> command{program};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return std::make_unique<ChildProcess>(command, session(runtime), scratch.string());
     }
     [[nodiscard]] std::unique_ptr<ChildProcess> vimbel(const std::vector<std::string>& arguments,
                                                        const char* runtime = "run") const {
         return start(VIMBEL_PATH, arguments, runtime);
+    }
+    [[nodiscard]] static bool running(ChildProcess& program) {
+        return program.wait(0ms) == "still running";
     }
     // The socket through which a running program takes later starts.
     [[nodiscard]] fs::path socket(const char* runtime = "run") const {
@@ -82,7 +90,7 @@ protected:
         while (std::chrono::steady_clock::now() < deadline) {
             if (listening(socket(runtime)))
                 return true;
-            if (!program.running())
+            if (!running(program))
                 return false;
             std::this_thread::sleep_for(20ms);
         }
@@ -91,17 +99,17 @@ protected:
     // A start without documents that ends at once with 0: a running program took it.
     void expectHandedOver(const char* runtime = "run") const {
         const auto later = vimbel({}, runtime);
-        EXPECT_EQ(later->waitForExit(kStart), std::optional<int>(0));
+        EXPECT_EQ(later->wait(kStart), "exit code 0");
     }
 
     fs::path scratch;
 };
 
-// The running program is the built program with a probe on its output (observedvimbel); the
+// The running program is the built program with a probe on its output (handoverprobe); the
 // later starts are the built program itself.
 TEST_F(SingleInstanceTest, LaterStartsHandTheirDocumentsOverInOrder) {
-    const auto running = start(OBSERVED_VIMBEL_PATH, {});
-    EXPECT_EQ(running->readLine(kStart), std::optional<std::string>("ready minimized=1"));
+    const auto probe = start(HANDOVERPROBE_PATH, {});
+    EXPECT_EQ(probe->readLine(kStart), std::optional<std::string>("ready minimized=1"));
 
     struct Case {
         std::vector<std::string> arguments;
@@ -123,52 +131,48 @@ TEST_F(SingleInstanceTest, LaterStartsHandTheirDocumentsOverInOrder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));
         const auto later = vimbel(c.arguments);
-        EXPECT_EQ(later->waitForExit(kStart), std::optional<int>(0));
-        EXPECT_EQ(running->readLine(kStart), std::optional<std::string>(c.expected));
+        EXPECT_EQ(later->wait(kStart), "exit code 0");
+        EXPECT_EQ(probe->readLine(kStart), std::optional<std::string>(c.expected));
     }
-    EXPECT_TRUE(running->running());
+    EXPECT_TRUE(running(*probe));
 }
 
 TEST_F(SingleInstanceTest, SimultaneousStartsLeaveOneProgram) {
     std::vector<std::unique_ptr<ChildProcess>> starts;
     for (int i = 0; i < 4; ++i)
         starts.push_back(vimbel({"pictures"}));
-    int handedOver = 0;
+    // Three hand over and end; which three is the race's.
+    std::vector<std::string> ends;
     const auto deadline = std::chrono::steady_clock::now() + kStart;
-    while (handedOver < 3 && std::chrono::steady_clock::now() < deadline) {
-        handedOver = 0;
+    while (ends.size() < 3 && std::chrono::steady_clock::now() < deadline) {
+        ends.clear();
         for (auto& s : starts)
-            if (const auto status = s->waitForExit(0ms)) {
-                EXPECT_EQ(*status, 0);
-                ++handedOver;
-            }
+            if (const std::string end = s->wait(0ms); end != "still running")
+                ends.push_back(end);
         std::this_thread::sleep_for(20ms);
     }
-    EXPECT_EQ(handedOver, 3);
-    int stillRunning = 0;
-    for (auto& s : starts)
-        stillRunning += s->running() ? 1 : 0;
-    EXPECT_EQ(stillRunning, 1);
+    EXPECT_EQ(ends, std::vector<std::string>(3, "exit code 0"));
     expectHandedOver();
 }
 
 TEST_F(SingleInstanceTest, ASocketLeftByACrashStopsNothing) {
     auto crashed = vimbel({});
     ASSERT_TRUE(waitForListening(*crashed));
-    crashed->kill();
+    crashed->sendSignal(SIGKILL);
+    ASSERT_EQ(crashed->wait(kStart), "ended by signal 9");
     ASSERT_TRUE(fs::is_socket(socket()));  // nobody cleaned up
 
     const auto next = vimbel({});
     ASSERT_TRUE(waitForListening(*next));
     // It runs, and it is the one that takes later starts.
     expectHandedOver();
-    EXPECT_TRUE(next->running());
+    EXPECT_TRUE(running(*next));
 }
 
 // Only this user reaches the running program: the socket and the lock admit no one else.
 TEST_F(SingleInstanceTest, TheSocketIsThisUsersAlone) {
-    const auto running = vimbel({});
-    ASSERT_TRUE(waitForListening(*running));
+    const auto program = vimbel({});
+    ASSERT_TRUE(waitForListening(*program));
     for (const fs::path& file : {socket(), scratch / "run" / "vimbel.lock"}) {
         struct stat st {};
         ASSERT_EQ(stat(file.c_str(), &st), 0) << file;
@@ -184,8 +188,8 @@ TEST_F(SingleInstanceTest, DifferentRuntimeFoldersNeverMeet) {
     ASSERT_TRUE(waitForListening(*second, "run2"));
     expectHandedOver("run");
     expectHandedOver("run2");
-    EXPECT_TRUE(first->running());
-    EXPECT_TRUE(second->running());
+    EXPECT_TRUE(running(*first));
+    EXPECT_TRUE(running(*second));
 }
 
 }  // namespace
