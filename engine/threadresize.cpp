@@ -154,12 +154,18 @@ void threadResize::runBatch() {
         const auto targetHeight = static_cast<double>(target->Height());
         const auto sourceWidth = static_cast<double>(W);
         const auto sourceHeight = static_cast<double>(H);
-        target->Graphics().DrawPicture(*src, 0, 0, targetWidth, targetHeight, 0, 0, sourceWidth,
-                                       sourceHeight);
-        fw::Picture* targetMask = target->Mask(true);
-        fw::Picture* sourceMask = src->Mask(true);
-        targetMask->Graphics().DrawPicture(*sourceMask, 0, 0, targetWidth, targetHeight, 0, 0,
-                                           sourceWidth, sourceHeight);
+        try {
+            target->Graphics().DrawPicture(*src, 0, 0, targetWidth, targetHeight, 0, 0, sourceWidth,
+                                           sourceHeight);
+            fw::Picture* targetMask = target->Mask(true);
+            fw::Picture* sourceMask = src->Mask(true);
+            targetMask->Graphics().DrawPicture(*sourceMask, 0, 0, targetWidth, targetHeight, 0, 0,
+                                               sourceWidth, sourceHeight);
+        } catch (const fw::UnsupportedFormatException&) {
+            // A file is read only as far as a draw needs it: one whose pixels turn out not to
+            // decode did not open after all, and is skipped like any other.
+            continue;
+        }
 
         std::string base = setname(out, entryAt(*dir, i)->Name());
         base = uniquename(out, base, extension);

@@ -29,6 +29,16 @@ public:
         : RuntimeException(message) {}
 };
 
+// Raised when a picture opened from a file turns out, once its pixels are decoded, not to be a
+// picture after all (damaged from its first row, or needing more memory or work than a picture
+// may take): the file counts as one that did not open.
+class UnsupportedFormatException : public RuntimeException {
+public:
+    explicit UnsupportedFormatException(
+        const std::string& message = "The file's picture data cannot be decoded")
+        : RuntimeException(message) {}
+};
+
 // Raised by every window, control and menu member that is called off the main thread.
 class ThreadAccessingUIException : public RuntimeException {
 public:

@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <cstring>
 
-// jpeglib.h needs FILE and size_t declared first.
-#include <jerror.h>
+// jpeglib.h needs FILE and size_t declared first; jerror.h needs jpeglib.h's configuration.
+// clang-format off
 #include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
 
 #include "platform/picture/exiforientation.h"
 #include "platform/picture/imagebuffer.h"
@@ -53,6 +55,83 @@ void installErrorManager(ErrorManager& manager) {
     manager.pub.output_message = outputMessage;
 }
 
+// A file is a picture when the first row of blocks of its first scan decodes whole and clean:
+// that scan holds every row's first data, and the rows come in order. A file cut or damaged
+// before that row is complete is no picture; one that goes wrong later keeps what came before,
+// the rest filled.
+struct Damage {
+    bool firstRow = false;  // the first scan's first row of blocks met missing or wrong data
+    long endRow = -1;       // the iMCU row at which the file's data ran out, if it did
+};
+
+struct DecodeErrors {
+    ErrorManager manager;
+    Damage damage;
+};
+
+bool losesData(int code) {
+    return code == JWRN_HUFF_BAD_CODE || code == JWRN_ARITH_BAD_CODE || code == JWRN_HIT_MARKER ||
+           code == JWRN_MUST_RESYNC;
+}
+
+void emitDecodeMessage(j_common_ptr common, int level) {
+    if (level >= 0)
+        return;
+    ++common->err->num_warnings;
+    const auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    Damage& damage = reinterpret_cast<DecodeErrors*>(common->err)->damage;
+    const int code = common->err->msg_code;
+    // The end of the file is met while reading ahead: the data still buffered may complete the
+    // row, and a later hit on the fake end marker tells when it really ran out.
+    if (code == JWRN_JPEG_EOF && damage.endRow < 0)
+        damage.endRow = static_cast<long>(cinfo->input_iMCU_row);
+    if (losesData(code) && cinfo->input_scan_number <= 1 && cinfo->input_iMCU_row == 0) {
+        damage.firstRow = true;
+        errorExit(common);  // nothing real came, and nothing after it counts
+    }
+}
+
+// Whether the first scan's first row of blocks came whole and clean.
+bool hasRealRows(const jpeg_decompress_struct& cinfo, const Damage& damage) {
+    return !damage.firstRow && (cinfo.input_scan_number > 1 || cinfo.input_iMCU_row > 0);
+}
+
+// A progressive (or other multi-scan) file is absorbed scan by scan before its first row comes
+// out, and every scan costs a pass over the blocks it covers, even one that carries no data. So
+// that a small crafted file cannot keep the decoder busy for minutes, the scans' work is counted
+// as they start: each block a scan covers costs its band of coefficients plus blockVisitCost. A
+// file may cost at most passesAllowed passes over all of its coefficients (libjpeg's own
+// progressive files cost about 3), and have at most maxScans scans (TurboJPEG's own limit).
+constexpr int maxScans = 500;
+constexpr double passesAllowed = 12;
+constexpr double blockVisitCost = 8;
+
+struct ScanBudget {
+    jpeg_progress_mgr pub;
+    int scansCounted = 0;
+    double work = 0;
+};
+
+void countScans(j_common_ptr common) {
+    auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    auto* budget = reinterpret_cast<ScanBudget*>(common->progress);
+    if (budget->scansCounted >= cinfo->input_scan_number)
+        return;
+    budget->scansCounted = cinfo->input_scan_number;
+    double blocks = 0;
+    for (int i = 0; i < cinfo->comps_in_scan; ++i)
+        blocks += static_cast<double>(cinfo->cur_comp_info[i]->width_in_blocks) *
+                  static_cast<double>(cinfo->cur_comp_info[i]->height_in_blocks);
+    budget->work += blocks * (cinfo->Se - cinfo->Ss + 1 + blockVisitCost);
+    double allBlocks = 0;
+    for (int c = 0; c < cinfo->num_components; ++c)
+        allBlocks += static_cast<double>(cinfo->comp_info[c].width_in_blocks) *
+                     static_cast<double>(cinfo->comp_info[c].height_in_blocks);
+    if (budget->scansCounted > maxScans ||
+        budget->work > passesAllowed * allBlocks * (DCTSIZE2 + blockVisitCost))
+        errorExit(common);
+}
+
 ssize_t readSome(int fd, void* buffer, std::size_t size) {
     ssize_t n;
     do {
@@ -61,9 +140,16 @@ ssize_t readSome(int fd, void* buffer, std::size_t size) {
     return n;
 }
 
+// libjpeg-turbo's fast Huffman decoder takes a code that no table holds for a zero without a
+// warning; only the classic decoder, which runs while less than 512 bytes a block are buffered,
+// reports it. Damage in the first row of blocks must show, so that row is fed in small windows.
+constexpr std::size_t firstRowWindow = 256;
+
 struct FdSource {
     jpeg_source_mgr pub;
     int fd = -1;
+    std::size_t filled = 0;    // bytes read into the buffer
+    std::size_t consumed = 0;  // bytes of the buffer handed to libjpeg
     JOCTET buffer[ioBufferSize];
 };
 
@@ -71,16 +157,24 @@ void initSource(j_decompress_ptr) {}
 
 boolean fillInputBuffer(j_decompress_ptr cinfo) {
     auto* src = reinterpret_cast<FdSource*>(cinfo->src);
-    ssize_t n = readSome(src->fd, src->buffer, ioBufferSize);
-    if (n <= 0) {
-        // A truncated file: end it with a fake EOI so that what is there still decodes.
-        WARNMS(cinfo, JWRN_JPEG_EOF);
-        src->buffer[0] = 0xFF;
-        src->buffer[1] = JPEG_EOI;
-        n = 2;
+    if (src->consumed >= src->filled) {
+        const ssize_t n = readSome(src->fd, src->buffer, ioBufferSize);
+        src->consumed = 0;
+        src->filled = n > 0 ? static_cast<std::size_t>(n) : 0;
+        if (n <= 0) {
+            // A truncated file: end it with a fake EOI so that what is there still decodes.
+            WARNMS(cinfo, JWRN_JPEG_EOF);
+            src->buffer[0] = 0xFF;
+            src->buffer[1] = JPEG_EOI;
+            src->filled = 2;
+        }
     }
-    src->pub.next_input_byte = src->buffer;
-    src->pub.bytes_in_buffer = static_cast<std::size_t>(n);
+    const bool firstRow = cinfo->input_scan_number <= 1 && cinfo->input_iMCU_row == 0;
+    const std::size_t window =
+        std::min(src->filled - src->consumed, firstRow ? firstRowWindow : ioBufferSize);
+    src->pub.next_input_byte = src->buffer + src->consumed;
+    src->pub.bytes_in_buffer = window;
+    src->consumed += window;
     return TRUE;
 }
 
@@ -148,19 +242,13 @@ void termDestination(j_compress_ptr cinfo) {
         failWrite(cinfo, error);
 }
 
-// Adobe's CMYK JPEGs store inverted ink values; either way the result is plain RGB.
-void cmykToRgbx(std::uint8_t* p, JDIMENSION width, bool inverted) {
+// CMYK JPEGs store inverted ink values (0 is full ink), as Adobe writes them; files without
+// Adobe's marker are read the same way, as libvips, ImageMagick and Pillow do.
+void cmykToRgbx(std::uint8_t* p, JDIMENSION width) {
     for (JDIMENSION x = 0; x < width; ++x, p += 4) {
-        int c = p[0], m = p[1], ye = p[2], k = p[3];
-        if (!inverted) {
-            c = 255 - c;
-            m = 255 - m;
-            ye = 255 - ye;
-            k = 255 - k;
-        }
-        p[0] = static_cast<std::uint8_t>((c * k + 127) / 255);
-        p[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
-        p[2] = static_cast<std::uint8_t>((ye * k + 127) / 255);
+        const int k = p[3];
+        for (int c = 0; c < 3; ++c)
+            p[c] = static_cast<std::uint8_t>((p[c] * k + 127) / 255);
         p[3] = 255;
     }
 }
@@ -180,7 +268,8 @@ void fillGrey(std::uint8_t* row, int width, bool grey) {
 
 struct JpegReader::State {
     jpeg_decompress_struct cinfo{};
-    ErrorManager errors{};
+    DecodeErrors errors{};
+    ScanBudget budget{};
     FdSource source{};
     bool created = false;
     bool headerRead = false;
@@ -197,13 +286,16 @@ struct JpegReader::State {
     }
 
     bool create() {
-        installErrorManager(errors);
-        cinfo.err = &errors.pub;
-        if (setjmp(errors.jump))
+        installErrorManager(errors.manager);
+        errors.manager.pub.emit_message = emitDecodeMessage;
+        cinfo.err = &errors.manager.pub;
+        if (setjmp(errors.manager.jump))
             return false;
         jpeg_create_decompress(&cinfo);
         created = true;
         cinfo.mem->max_memory_to_use = libjpegMemoryLimit;
+        budget.pub.progress_monitor = countScans;
+        cinfo.progress = &budget.pub;
         source.pub.init_source = initSource;
         source.pub.fill_input_buffer = fillInputBuffer;
         source.pub.skip_input_data = skipInputData;
@@ -217,7 +309,7 @@ struct JpegReader::State {
 
     // Reads (or, after a decode, reads again from the start) the markers up to the first scan.
     bool readHeader() {
-        if (setjmp(errors.jump))
+        if (setjmp(errors.manager.jump))
             return false;
         if (used) {
             jpeg_abort_decompress(&cinfo);
@@ -227,7 +319,12 @@ struct JpegReader::State {
         }
         source.pub.next_input_byte = nullptr;
         source.pub.bytes_in_buffer = 0;
+        source.filled = 0;
+        source.consumed = 0;
         headerRead = false;
+        errors.damage = {};
+        budget.scansCounted = 0;
+        budget.work = 0;
         if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK)
             return false;
         if (cinfo.image_width == 0 || cinfo.image_height == 0)
@@ -243,7 +340,7 @@ struct JpegReader::State {
         }
         JOCTET* data = nullptr;
         unsigned length = 0;
-        if (setjmp(errors.jump))
+        if (setjmp(errors.manager.jump))
             return;
         if (jpeg_read_icc_profile(&cinfo, &data, &length) && data != nullptr) {
             icc = QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
@@ -257,7 +354,7 @@ struct JpegReader::State {
     }
 
     bool setUp(int scale) {
-        if (setjmp(errors.jump))
+        if (setjmp(errors.manager.jump))
             return false;
         cinfo.scale_num = static_cast<unsigned>(scale);
         cinfo.scale_denom = 8;
@@ -277,14 +374,19 @@ struct JpegReader::State {
         return true;
     }
 
-    // Decodes straight into the rows of the image, or with a sink through a strip of rows;
-    // false when libjpeg gave up (rowsDone tells how far it got).
+    // Decodes straight into the rows of the image, or with a sink through a strip of rows, as
+    // RGBX or grey (CMYK is turned into RGBX row by row). Once a single-scan file's data has run
+    // out, the rows after it would only be filler: the decode stops there. rowsDone tells how far
+    // the rows came. False when the file gave no real row, or libjpeg gave up before any.
     bool decodeInto(QImage* image, RowSink* sink) {
         rowsDone = 0;
-        if (setjmp(errors.jump))
-            return false;
+        if (setjmp(errors.manager.jump))
+            return rowsDone > 0 && hasRealRows(cinfo, errors.damage);
         used = true;
         jpeg_start_decompress(&cinfo);
+        const bool singleScan = !jpeg_has_multiple_scans(&cinfo);
+        const auto rowsPerIMCURow =
+            static_cast<JDIMENSION>(cinfo.max_v_samp_factor * cinfo.min_DCT_scaled_size);
         const std::size_t rowBytes = static_cast<std::size_t>(cinfo.output_width) *
                                      static_cast<std::size_t>(cinfo.output_components == 1 ? 1 : 4);
         if (sink != nullptr && !strip)
@@ -303,20 +405,25 @@ struct JpegReader::State {
                     break;
                 got += n;
             }
-            if (sink != nullptr) {
-                for (JDIMENSION i = 0; i < got; ++i) {
-                    if (cinfo.out_color_space == JCS_CMYK)
-                        cmykToRgbx(rows[i], cinfo.output_width, cinfo.saw_Adobe_marker != 0);
+            for (JDIMENSION i = 0; i < got; ++i) {
+                if (cinfo.out_color_space == JCS_CMYK)
+                    cmykToRgbx(rows[i], cinfo.output_width);
+                if (sink != nullptr)
                     sink->row(rows[i]);
-                }
             }
             rowsDone = first + got;
             if (got < batch)
                 break;
+            // One more iMCU row than the one where the data ended, for the upsampling's context.
+            const long endRow = errors.damage.endRow;
+            if (singleScan && endRow >= 0 &&
+                cinfo.output_scanline >= static_cast<JDIMENSION>(endRow + 2) * rowsPerIMCURow)
+                break;
         }
+        const bool real = hasRealRows(cinfo, errors.damage);
         // The rest of the file (trailing markers) is not needed.
         jpeg_abort_decompress(&cinfo);
-        return true;
+        return real;
     }
 
     static constexpr JDIMENSION stripRows = 16;
@@ -376,40 +483,30 @@ QImage JpegReader::decode(double needWidth, double needHeight) {
     const int h = static_cast<int>(d->cinfo.output_height);
     const bool grey = d->cinfo.out_color_space == JCS_GRAYSCALE;
     QImage image = newImage(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGBX8888);
-    if (image.isNull())
+    if (image.isNull() || !d->decodeInto(&image, nullptr))
         return {};
-    const bool complete = d->decodeInto(&image, nullptr);
-    const int done = static_cast<int>(d->rowsDone);
-    if (!complete && done == 0)
-        return {};
-    for (int y = done; y < h; ++y)
+    for (int y = static_cast<int>(d->rowsDone); y < h; ++y)
         fillGrey(image.scanLine(y), w, grey);
-    if (d->cinfo.out_color_space == JCS_CMYK) {
-        for (int y = 0; y < done; ++y)
-            cmykToRgbx(image.scanLine(y), d->cinfo.output_width, d->cinfo.saw_Adobe_marker != 0);
-    }
     return image;
 }
 
-bool JpegReader::decodeRows(double needWidth, double needHeight, RowSink& sink) {
+RowsResult JpegReader::decodeRows(double needWidth, double needHeight, RowSink& sink) {
     if (!prepare(needWidth, needHeight))
-        return false;
+        return RowsResult::Failed;
     const int w = static_cast<int>(d->cinfo.output_width);
     const int h = static_cast<int>(d->cinfo.output_height);
     const bool grey = d->cinfo.out_color_space == JCS_GRAYSCALE;
-    if (!sink.begin(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGBX8888))
-        return false;
-    const bool complete = d->decodeInto(nullptr, &sink);
+    if (!sink.begin(w, h, grey ? QImage::Format_Grayscale8 : QImage::Format_RGBX8888) ||
+        !d->decodeInto(nullptr, &sink))
+        return RowsResult::Failed;
     const int done = static_cast<int>(d->rowsDone);
-    if (!complete && done == 0)
-        return false;
     if (done < h) {
         std::unique_ptr<std::uint8_t[]> filler(new std::uint8_t[static_cast<std::size_t>(w) * 4]);
         fillGrey(filler.get(), w, grey);
         for (int y = done; y < h; ++y)
             sink.row(filler.get());
     }
-    return true;
+    return RowsResult::Decoded;
 }
 
 namespace {

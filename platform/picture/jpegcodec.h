@@ -23,9 +23,10 @@ public:
     [[nodiscard]] int orientation() const override;
     [[nodiscard]] bool mayHaveAlpha() const override { return false; }
     // Decodes at the smallest scale M/8 (M in 1..8) whose output covers the need on both axes.
-    // Rows that damaged or missing data do not reach come out mid-grey.
+    // Rows that damaged or missing data do not reach come out mid-grey; a file without any row
+    // decoded whole and clean, or whose scans would take too long, gives nothing.
     [[nodiscard]] QImage decode(double needWidth, double needHeight) override;
-    bool decodeRows(double needWidth, double needHeight, RowSink& sink) override;
+    RowsResult decodeRows(double needWidth, double needHeight, RowSink& sink) override;
     [[nodiscard]] QByteArray iccProfile() const override;
 
     // The scale numerator (over 8) that decode picks for that need on a picture of that size.

@@ -109,9 +109,15 @@ QSizeF storedNeed(const Impl& p, double fx, double fy) {
                                         : QSizeF(needWidth, needHeight);
 }
 
+[[noreturn]] void unreadable(Impl& p) {
+    p.decodeFailed = true;
+    throw UnsupportedFormatException();
+}
+
 // Makes sure a picture opened from a file has pixels at (at least) the fractions of its full
-// size asked for, decoding again at a higher scale when the cached decode falls short.
-// False when there are no pixels to read.
+// size asked for, decoding again at a higher scale when the cached decode falls short; a decode
+// at a higher scale that fails leaves the one there is. False when there are no pixels to read;
+// a file whose pixels do not decode at all raises UnsupportedFormatException.
 bool decodeFor(Impl& p, double fx, double fy) {
     if (!p.source)
         return !p.pixels.isNull();
@@ -123,13 +129,18 @@ bool decodeFor(Impl& p, double fx, double fy) {
             h + 1e-6 >= std::min<double>(p.height, p.height * fy))
             return true;
     }
-    if (p.decodeFailed)
-        return !p.pixels.isNull();
+    if (p.decodeFailed) {
+        if (p.pixels.isNull())
+            unreadable(p);
+        return true;
+    }
     const QSizeF need = storedNeed(p, fx, fy);
     QImage image = p.source->decode(need.width(), need.height());
     if (image.isNull()) {
+        if (p.pixels.isNull())
+            unreadable(p);
         p.decodeFailed = true;
-        return !p.pixels.isNull();
+        return true;
     }
     p.pixels = std::move(image);
     p.orientation = p.source->orientation();
@@ -219,14 +230,19 @@ public:
     bool begin(int width, int height, QImage::Format format) override {
         m_plan.emplace(planFor(m_src, width, height, m_orientation, m_s, m_d, m_r));
         m_out = pic::newImage(m_plan->fx.outCount(), m_plan->fy.outCount(), format);
-        if (m_out.isNull())
+        if (m_out.isNull()) {
+            m_refused = true;
             return false;
+        }
         m_rows.emplace(
             m_plan->fx, m_plan->fy, m_out.depth() / 8,
             pic::Pixels{m_out.bits(), m_out.bytesPerLine(), m_out.width(), m_out.height()});
         return true;
     }
     void row(const std::uint8_t* pixels) override { m_rows->push(pixels); }
+
+    // Whether begin found no memory for the scaled picture.
+    [[nodiscard]] bool refused() const { return m_refused; }
 
     [[nodiscard]] QImage result() {
         if (!m_rows)
@@ -243,6 +259,7 @@ private:
     std::optional<Plan> m_plan;
     QImage m_out;
     std::optional<pic::RowResampler> m_rows;
+    bool m_refused = false;
 };
 
 // The source rectangle s of a picture scaled to the destination pixels r of rectangle d: its
@@ -262,12 +279,20 @@ QImage scaled(Impl& src, const Rect& s, const Rect& d, const Region& r, bool alp
         // decoded picture is never held whole.
         const QSizeF need = storedNeed(src, fx, fy);
         ResamplingSink sink(src, src.orientation, s, d, r);
-        if (src.source->decodeRows(need.width(), need.height(), sink)) {
-            src.icc = src.source->iccProfile();
-            QImage out = sink.result();
-            if (out.isNull())
-                throw std::bad_alloc();
-            return src.orientation == 1 ? out : pic::orient(out, src.orientation);
+        switch (src.source->decodeRows(need.width(), need.height(), sink)) {
+            case pic::RowsResult::Decoded: {
+                src.icc = src.source->iccProfile();
+                QImage out = sink.result();
+                if (out.isNull())
+                    throw std::bad_alloc();
+                return src.orientation == 1 ? out : pic::orient(out, src.orientation);
+            }
+            case pic::RowsResult::Failed:
+                if (sink.refused())
+                    throw std::bad_alloc();
+                unreadable(src);
+            case pic::RowsResult::Unsupported:
+                break;
         }
     }
     if (!decodeFor(src, fx, fy))

@@ -19,8 +19,17 @@ public:
     virtual void row(const std::uint8_t* pixels) = 0;
 };
 
+// What a decode of rows into a sink came to.
+enum class RowsResult {
+    Decoded,      // every row went to the sink (rows past damaged or missing data filled)
+    Unsupported,  // the codec cannot hand rows out one by one: use decode()
+    Failed,       // the pixels do not decode after all (see decode), or the sink stopped
+};
+
 // A picture file whose header has been read; its pixels are decoded on demand, at the smallest
-// resolution that covers what a draw needs.
+// resolution that covers what a draw needs. A file whose header reads can still turn out to be
+// no picture when its pixels are decoded: decode and decodeRows then report the failure, and
+// the file counts as one that did not open.
 class PictureSource {
 public:
     virtual ~PictureSource() = default;
@@ -32,15 +41,16 @@ public:
     // False when the file is known to have no transparency.
     [[nodiscard]] virtual bool mayHaveAlpha() const = 0;
     // Pixels covering at least needWidth x needHeight (stored axes) when the codec can decode at a
-    // reduced size, otherwise at full size; Grayscale8, RGBX8888 or RGBA8888. Null on failure.
+    // reduced size, otherwise at full size; Grayscale8, RGBX8888 or RGBA8888. Null when the pixels
+    // do not decode: no row of real picture data (a file cut or damaged before its first row),
+    // or more memory or work than a picture may take.
     [[nodiscard]] virtual QImage decode(double needWidth, double needHeight) = 0;
     // Like decode, but hands the rows to the sink as they come, holding only a strip of them.
-    // False when the codec cannot (use decode), or when the sink stopped or nothing decoded.
-    virtual bool decodeRows(double needWidth, double needHeight, RowSink& sink) {
+    virtual RowsResult decodeRows(double needWidth, double needHeight, RowSink& sink) {
         (void)needWidth;
         (void)needHeight;
         (void)sink;
-        return false;
+        return RowsResult::Unsupported;
     }
     // The embedded colour profile that fits the decoded pixels; empty when there is none (or not
     // yet known before the first decode).
