@@ -5,11 +5,13 @@
 #include <iostream>
 
 #include "engine/framework/application.h"
+#include "engine/framework/picture.h"
 #include "engine/framework/thread.h"
 #include "mainwindow/startup.h"
 
 int main(int argc, char** argv) {
     fw::RuntimeInit(argc, argv);
+    fw::initPictures(argc, argv);
     try {
         startup::registerClasses();
     } catch (...) {

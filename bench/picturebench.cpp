@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/framework/eventloop.h"
 #include "engine/framework/exceptions.h"
 #include "engine/framework/folderitem.h"
 #include "engine/framework/picture.h"
@@ -120,7 +119,7 @@ double cpuMs() {
 
 int main(int argc, char** argv) {
     const Options o = parse(argc, argv);
-    fw::initHeadless(argc, argv);
+    fw::initPictures(argc, argv);
 
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(o.folder))

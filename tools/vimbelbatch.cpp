@@ -13,6 +13,7 @@
 
 #include "engine/framework/eventloop.h"
 #include "engine/framework/folderitem.h"
+#include "engine/framework/picture.h"
 #include "engine/framework/termination.h"
 #include "engine/threadresize.h"
 #include "tools/batchoptions.h"
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    fw::initHeadless(argc, argv);
+    fw::initPictures(argc, argv);
     // Told to end (SIGTERM, SIGINT, SIGHUP), the tool stops at once, as a signal's default would,
     // but first removes the temporary file of the picture it is saving.
     fw::setTerminationHandler([](int signal) { fw::exitRemovingTemporaryFiles(128 + signal); });

@@ -568,7 +568,9 @@ TEST(Picture, BigJpegDownsizesWithoutHoldingItWhole) {
     EXPECT_EQ(src->Width(), 12000);
     EXPECT_EQ(src->Height(), 9000);
     resizeLikeTheEngine(src, 1024, 768, dir.at("big-out.jpg"), JPEG);
-    const QImage& held = src->impl().pixels;
+    const auto* file = src->impl().as<fw::pic::FromFile>();
+    ASSERT_NE(file, nullptr);
+    const QImage& held = file->decoded;
     EXPECT_TRUE(held.isNull() || qint64{held.width()} * held.height() <= qint64{1500} * 1125);
     const QImage out = readBack(dir.at("big-out.jpg"));
     ASSERT_EQ(out.size(), QSize(1024, 768));
