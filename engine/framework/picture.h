@@ -12,8 +12,10 @@ class Picture;
 using PicturePtr = std::shared_ptr<Picture>;
 
 // Sets the process up for pictures, once, at a program's start and before any picture is
-// opened: the allocator is tuned for the big buffers of pictures. A program with windows calls it
-// after RuntimeInit; a program without windows calls it in place of initHeadless.
+// opened: the allocator is tuned for the big buffers of pictures, the codecs' messages about
+// damaged files are kept off stderr, and a program without windows gets a windowless GUI
+// application, which the text of vector pictures needs. A program with windows calls it after
+// RuntimeInit; a program without windows calls it in place of initHeadless.
 void initPictures(int argc, char** argv);
 
 // A picture in memory, with an optional transparency mask. Usable from any thread; one picture is

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "engine/framework/exceptions.h"
+#include "platform/picture/codecmessages.h"
 #include "platform/picture/imagebuffer.h"
 #include "platform/picture/pictureimpl.h"
 #include "platform/picture/pixelops.h"
@@ -330,6 +331,7 @@ void Graphics::DrawPicture(Picture& source, double x, double y, double width, do
     const pic::Rect s{sourceX, sourceY, sourceWidth, sourceHeight};
     if (!pic::usable(d) || !pic::usable(s))
         return;
+    const pic::CodecMessageScope quiet;
     Picture::Impl& target = m_owner.impl();
     Picture::Impl& destination = pic::contentOf(target);
     const bool sourceIsMask = source.impl().as<pic::MaskView>() != nullptr;

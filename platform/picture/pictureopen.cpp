@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/framework/exceptions.h"
+#include "platform/picture/codecmessages.h"
 #include "platform/picture/pictureimpl.h"
 #include "platform/picture/pixelops.h"
 #include "platform/picture/resampler.h"
@@ -86,6 +87,7 @@ OwnPixels& decodeWhole(Impl& p, FromFile& file) {
 PicturePtr Picture::Open(const FolderItemPtr& file) {
     if (!file)
         throw NilObjectException();
+    const pic::CodecMessageScope quiet;
     std::unique_ptr<pic::PictureSource> source = pic::openPictureSource(file->NativePath());
     if (!source)
         return nullptr;

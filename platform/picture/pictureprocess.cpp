@@ -1,4 +1,9 @@
+#include <QCoreApplication>
+#include <QGuiApplication>
+
 #include <mutex>
+#include <string>
+#include <vector>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -6,6 +11,7 @@
 
 #include "engine/framework/eventloop.h"
 #include "engine/framework/picture.h"
+#include "platform/picture/codecmessages.h"
 
 namespace fw {
 
@@ -22,11 +28,39 @@ void tuneAllocator() {
 #endif
 }
 
+// QGuiApplication keeps references to argc and argv for its whole life.
+int applicationArgc = 0;
+std::vector<std::string> applicationArguments;
+std::vector<char*> applicationArgv;
+
+// Vector pictures that draw text need fonts, which Qt gives only to a GUI application. A program
+// without windows gets one on the platform plugin that has none, whatever the session's display
+// (or its absence) is; its set-up messages (a missing XDG_RUNTIME_DIR ...) are the pictures'.
+void makeWindowlessApplication(int argc, char** argv) {
+    for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i)
+        applicationArguments.emplace_back(argv[i]);
+    if (applicationArguments.empty())
+        applicationArguments.emplace_back("vimbel");
+    applicationArguments.insert(applicationArguments.begin() + 1, {"-platform", "offscreen"});
+    for (auto& argument : applicationArguments)
+        applicationArgv.push_back(argument.data());
+    applicationArgv.push_back(nullptr);
+    applicationArgc = static_cast<int>(applicationArguments.size());
+    const pic::CodecMessageScope quiet;
+    // Lives until the process ends: pictures may be used up to exit.
+    new QGuiApplication(applicationArgc, applicationArgv.data());
+}
+
 }  // namespace
 
 void initPictures(int argc, char** argv) {
     static std::once_flag once;
-    std::call_once(once, [] { tuneAllocator(); });
+    std::call_once(once, [argc, argv] {
+        tuneAllocator();
+        pic::routeCodecMessages();
+        if (QCoreApplication::instance() == nullptr)
+            makeWindowlessApplication(argc, argv);
+    });
     initHeadless(argc, argv);
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/framework/exceptions.h"
 #include "platform/core/atomicfile.h"
+#include "platform/picture/codecmessages.h"
 #include "platform/picture/jpegcodec.h"
 #include "platform/picture/pictureimpl.h"
 #include "platform/picture/pixelops.h"
@@ -65,6 +66,7 @@ void Picture::Save(const FolderItemPtr& file, std::int64_t format, std::int64_t 
         throw OutOfBoundsException("Quality needs to be -1 or in the range 0-100");
     if (format != FormatPNG && format != FormatJPEG)
         throw UnsupportedOperationException("Pictures can be saved as PNG (150) or JPEG (151)");
+    const pic::CodecMessageScope quiet;
     const bool jpeg = format == FormatJPEG;
     const QImage image = pic::imageToSave(*d, jpeg);
     const QByteArray icc = d->as<pic::MaskView>() ? QByteArray() : d->icc;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "engine/threadresize.h"
 #include "tests/engine/childprocess.h"
 #include "tests/engine/testfolder.h"
+#include "tests/platform/picture/picturefiles.h"
 #include "tools/batchoptions.h"
 #include "tools/jsonline.h"
 
@@ -121,10 +124,12 @@ struct Outcome {
     std::string output;
 };
 
-// Runs the tool with a shell command line, collecting its standard output.
-Outcome runTool(const std::string& arguments, bool withErrors = false) {
+// Runs the tool with a shell command line, collecting its standard output; its standard error
+// goes along, to the file named, or nowhere.
+Outcome runTool(const std::string& arguments, bool withErrors = false,
+                const std::string& errorFile = "/dev/null") {
     const std::string command = std::string("'") + VIMBEL_BATCH_PATH + "' " + arguments +
-                                (withErrors ? " 2>&1" : " 2>/dev/null");
+                                (withErrors ? " 2>&1" : " 2>'" + errorFile + "'");
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -220,6 +225,35 @@ TEST(VimbelBatch, SignalEndsItWithoutLeavingATemporaryFile) {
             EXPECT_EQ(saved->Width(), 1500) << name;
         }
     }
+}
+
+// A process without windows renders every picture the window program can (text in an SVG needs
+// fonts, which only a GUI application has), and files skipped as damaged leave stderr quiet,
+// whatever the session.
+TEST(VimbelBatch, RendersTextAndKeepsQuietAboutSkippedFiles) {
+    TestFolder tmp;
+    tmp.makeFolder("in");
+    tmp.writePicture("in/a.png", 40, 30, fw::Picture::FormatPNG);
+    tmp.writeFile("in/b.svg", picturefiles::svgWithText(120, 40));
+    // Qt-written TIFFs keep their directory at the end: libtiff complains about a cut one.
+    tmp.writeFile("in/c.tiff",
+                  picturefiles::truncated(picturefiles::qtPicture(300, 200, "tiff"), 3000));
+    tmp.writeFile("in/d.jpg", picturefiles::garbageHuffmanJpeg(64, 64));
+    tmp.writePicture("in/e.png", 30, 40, fw::Picture::FormatPNG);
+    const std::string errors = tmp.path("stderr.txt");
+    ScopedEnv noRuntimeDir("XDG_RUNTIME_DIR", "");
+    const Outcome done =
+        runTool("--proportionalSize=20 '" + tmp.path("in") + "'", /*withErrors=*/false, errors);
+    EXPECT_EQ(done.exitCode, 0);
+    EXPECT_EQ(done.output,
+              "{\"Status\":\"Processing picture 1 of 5\"}\n{\"NbDone\":1}\n"
+              "{\"Status\":\"Processing picture 2 of 5\"}\n{\"NbDone\":2}\n"
+              "{\"Status\":\"Processing picture 3 of 5\"}\n"
+              "{\"Status\":\"Processing picture 4 of 5\"}\n"
+              "{\"Status\":\"Processing picture 5 of 5\"}\n{\"NbDone\":5}\n{\"Done\":true}\n");
+    EXPECT_EQ(tmp.names("in (B20)"), (std::vector<std::string>{"a.jpg", "b.jpg", "e.jpg"}));
+    std::ifstream errorText(errors);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(errorText), {}), "");
 }
 
 }  // namespace
