@@ -24,10 +24,6 @@ namespace fw::pic {
 namespace {
 
 constexpr std::size_t ioBufferSize = 64 * 1024;
-// libjpeg's own working memory (a progressive picture keeps all its coefficients) and the
-// decoded pixels are refused above these, so a forged header cannot exhaust memory.
-constexpr long libjpegMemoryLimit = 1L << 30;
-constexpr qint64 pixelMemoryLimit = qint64{2} << 30;
 
 // Errors jump back to the call that set the jump; warnings (damaged or truncated data) are
 // counted and otherwise ignored, so such files still decode as far as they go.
@@ -293,7 +289,7 @@ struct JpegReader::State {
             return false;
         jpeg_create_decompress(&cinfo);
         created = true;
-        cinfo.mem->max_memory_to_use = libjpegMemoryLimit;
+        cinfo.mem->max_memory_to_use = static_cast<long>(pictureMemoryLimit() / 2);
         budget.pub.progress_monitor = countScans;
         cinfo.progress = &budget.pub;
         source.pub.init_source = initSource;
@@ -473,7 +469,7 @@ bool JpegReader::prepare(double needWidth, double needHeight) {
     if (!d->setUp(scaleFor(size.width(), size.height(), needWidth, needHeight)))
         return false;
     const int bytes = d->cinfo.out_color_space == JCS_GRAYSCALE ? 1 : 4;
-    return qint64{d->cinfo.output_width} * d->cinfo.output_height * bytes <= pixelMemoryLimit;
+    return qint64{d->cinfo.output_width} * d->cinfo.output_height * bytes <= pictureMemoryLimit();
 }
 
 QImage JpegReader::decode(double needWidth, double needHeight) {

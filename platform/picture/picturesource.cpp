@@ -4,12 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+
 #include "platform/picture/jpegcodec.h"
 #include "platform/picture/qtcodec.h"
 
 namespace fw::pic {
 
 namespace {
+
+std::atomic<qint64> memoryLimit{qint64{2} << 30};
 
 QByteArray extensionOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -38,6 +42,14 @@ std::unique_ptr<PictureSource> openPictureSource(const std::string& path) {
     if (jpeg)
         return JpegReader::open(fd);
     return QtPictureReader::open(fd, extensionOf(path));
+}
+
+qint64 pictureMemoryLimit() {
+    return memoryLimit.load();
+}
+
+void setPictureMemoryLimit(qint64 bytes) {
+    memoryLimit.store(bytes);
 }
 
 bool iccProfileFits(const QByteArray& profile, int colourChannels) {

@@ -61,6 +61,14 @@ public:
 // missing, not a regular file, or not a picture that a codec recognises.
 [[nodiscard]] std::unique_ptr<PictureSource> openPictureSource(const std::string& path);
 
+// The most memory the decoded pixels of one picture may take: 2 GiB. A file read whole (every
+// format but JPEG) whose pixels would take more does not open; a JPEG is decoded at the scale a
+// draw needs within the same bound, and libjpeg's own working memory (a progressive file keeps
+// all of its coefficients) stays within half of it.
+[[nodiscard]] qint64 pictureMemoryLimit();
+// For the fuzz target, which runs under a lower memory cap than a desktop.
+void setPictureMemoryLimit(qint64 bytes);
+
 // Whether an ICC profile describes the colour model of pixels with that many colour channels
 // (1 grey, 3 RGB).
 [[nodiscard]] bool iccProfileFits(const QByteArray& profile, int colourChannels);

@@ -2,45 +2,53 @@
 
 #include <QBuffer>
 #include <QColorSpace>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImageWriter>
 #include <QPixelFormat>
+#include <QtEndian>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <mutex>
+#include <utility>
+
+#include "platform/picture/exiforientation.h"
+#include "platform/picture/svgdocument.h"
 
 namespace fw::pic {
 
 namespace {
 
-// Qt refuses images above 128 MB by default (about 33 megapixels); big photographs and scans
-// are in scope, while forged headers still meet a limit.
-void raiseAllocationLimit() {
-    static std::once_flag once;
-    std::call_once(once, [] { QImageReader::setAllocationLimit(2048); });
+// A decoded picture of that size, at four bytes a pixel, within the memory a picture may take.
+bool withinMemory(double width, double height) {
+    return width * height * 4 <= static_cast<double>(pictureMemoryLimit());
 }
 
-bool formatMayHaveAlpha(QImage::Format format) {
-    switch (format) {
-        case QImage::Format_RGB32:
-        case QImage::Format_RGB888:
-        case QImage::Format_BGR888:
-        case QImage::Format_RGB16:
-        case QImage::Format_RGB555:
-        case QImage::Format_RGB666:
-        case QImage::Format_RGB444:
-        case QImage::Format_RGBX8888:
-        case QImage::Format_RGBX64:
-        case QImage::Format_BGR30:
-        case QImage::Format_RGB30:
-        case QImage::Format_Grayscale8:
-        case QImage::Format_Grayscale16:
-            return false;
-        default:
-            return true;
+// The orientation in a WebP file's EXIF chunk; 1 when there is none. RIFF chunks are a FourCC,
+// a little-endian size and the data, padded to an even length.
+int webpOrientation(QIODevice& file) {
+    if (!file.seek(12))
+        return 1;
+    for (int chunk = 0; chunk < 1024; ++chunk) {
+        const QByteArray header = file.read(8);
+        if (header.size() < 8)
+            return 1;
+        const quint32 size = qFromLittleEndian<quint32>(header.constData() + 4);
+        if (header.startsWith("EXIF")) {
+            // The first directory, which holds the orientation, comes early.
+            QByteArray exif = file.read(std::min<qint64>(size, 1 << 16));
+            if (!exif.startsWith(QByteArray("Exif\0\0", 6)))
+                exif.prepend(QByteArray("Exif\0\0", 6));
+            return exifOrientation(reinterpret_cast<const std::uint8_t*>(exif.constData()),
+                                   static_cast<std::size_t>(exif.size()));
+        }
+        if (!file.seek(file.pos() + size + (size & 1)))
+            return 1;
     }
+    return 1;
 }
 
 std::uint32_t crc32(const QByteArray& bytes) {
@@ -87,50 +95,75 @@ QByteArray withIccChunk(const QByteArray& png, const QByteArray& icc) {
 QtPictureReader::~QtPictureReader() = default;
 
 std::unique_ptr<QtPictureReader> QtPictureReader::open(int fd, const QByteArray& extension) {
-    raiseAllocationLimit();
     std::unique_ptr<QtPictureReader> reader(new QtPictureReader);
     if (!reader->m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return nullptr;
     }
-    if (!reader->readHeader(extension))
+    if (!reader->findFormat(extension))
+        return nullptr;
+    reader->m_vector = reader->m_format == "svg" || reader->m_format == "svgz";
+    if (!(reader->m_vector ? reader->openVector() : reader->openRaster()))
         return nullptr;
     return reader;
 }
 
-void QtPictureReader::newReader(const QByteArray& format) {
-    m_file.seek(0);
-    m_reader = std::make_unique<QImageReader>(&m_file, format);
-    m_reader->setAutoTransform(true);
-}
-
-bool QtPictureReader::readHeader(const QByteArray& extension) {
+bool QtPictureReader::findFormat(const QByteArray& extension) {
     const QList<QByteArray> known = QImageReader::supportedImageFormats();
     if (!extension.isEmpty() && known.contains(extension)) {
-        newReader(extension);
-        if (!m_reader->canRead())
-            m_reader.reset();
+        m_format = extension;
+        if (newReader()->canRead())
+            return true;
     }
-    if (!m_reader) {
-        newReader(QByteArray());
-        if (!m_reader->canRead())
-            return false;
-    }
-    m_format = m_reader->format();
-    m_vector = m_format == "svg" || m_format == "svgz";
-    QSize size = m_reader->size();
-    if (size.isValid() && !size.isEmpty()) {
-        if (m_reader->transformation() & QImageIOHandler::TransformationRotate90)
-            size.transpose();
-        m_mayHaveAlpha = formatMayHaveAlpha(m_reader->imageFormat());
-    } else {
-        m_early = read(*m_reader);
-        m_used = true;
-        if (m_early.isNull())
-            return false;
-        size = m_early.size();
-        m_mayHaveAlpha = m_early.hasAlphaChannel();
-    }
+    m_format.clear();
+    const std::unique_ptr<QImageReader> probe = newReader();
+    if (!probe->canRead())
+        return false;
+    m_format = probe->format();
+    return true;
+}
+
+std::unique_ptr<QImageReader> QtPictureReader::newReader() {
+    QIODevice* device = m_vector ? static_cast<QIODevice*>(&m_document) : &m_file;
+    device->seek(0);
+    auto reader = std::make_unique<QImageReader>(device, m_vector ? QByteArray("svg") : m_format);
+    reader->setAutoTransform(true);
+    return reader;
+}
+
+bool QtPictureReader::openRaster() {
+    QImageReader::setAllocationLimit(static_cast<int>(pictureMemoryLimit() >> 20));
+    const std::unique_ptr<QImageReader> reader = newReader();
+    const QSize header = reader->size();
+    if (header.isValid() && !withinMemory(header.width(), header.height()))
+        return false;
+    m_pixels = read(*reader);
+    if (m_pixels.isNull())
+        return false;
+    if (m_format == "webp" && !reader->supportsOption(QImageIOHandler::ImageTransformation))
+        m_orientation = webpOrientation(m_file);
+    m_size = m_pixels.size();
+    m_mayHaveAlpha = m_pixels.hasAlphaChannel();
+    return true;
+}
+
+bool QtPictureReader::openVector() {
+    if (!m_file.seek(0))
+        return false;
+    const QByteArray document = svgDocument(m_file);
+    if (document.isEmpty())
+        return false;
+    const SvgContent content = svgContent(document);
+    // Without a GUI application, Qt aborts the process on the first text it is asked to draw.
+    const bool fonts = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    if (content.readsOutside || (content.hasText && !fonts))
+        return false;
+    m_document.setData(document);
+    if (!m_document.open(QIODevice::ReadOnly))
+        return false;
+    const QSize size = newReader()->size();
+    if (!size.isValid() || size.isEmpty())
+        return false;
     m_size = size;
     return true;
 }
@@ -156,15 +189,17 @@ QImage QtPictureReader::read(QImageReader& reader) {
 }
 
 QImage QtPictureReader::decode(double needWidth, double needHeight) {
-    if (!m_early.isNull() && !m_vector)
-        return m_early;
-    if (m_used)
-        newReader(m_format);
-    m_used = true;
-    if (m_vector && needWidth >= 1 && needHeight >= 1)
-        m_reader->setScaledSize(QSize(static_cast<int>(std::min(std::ceil(needWidth), 32767.0)),
-                                      static_cast<int>(std::min(std::ceil(needHeight), 32767.0))));
-    return read(*m_reader);
+    if (!m_pixels.isNull())
+        return std::exchange(m_pixels, QImage());
+    const std::unique_ptr<QImageReader> reader = newReader();
+    if (m_vector && needWidth >= 1 && needHeight >= 1) {
+        const double width = std::min(std::ceil(needWidth), 32767.0);
+        const double height = std::min(std::ceil(needHeight), 32767.0);
+        if (!withinMemory(width, height))
+            return {};
+        reader->setScaledSize(QSize(static_cast<int>(width), static_cast<int>(height)));
+    }
+    return read(*reader);
 }
 
 QByteArray encodePng(const QImage& image, int quality, const QByteArray& icc) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -12,7 +13,11 @@
 namespace fw::pic {
 
 // Any other format Qt's image plugins read (PNG, GIF, BMP, netpbm, TIFF, WebP, TGA, ICNS, SVG...),
-// recognised by content. The file's own orientation is applied by Qt.
+// recognised by content. These formats decode whole, so a raster picture is decoded at open: a
+// file that does not decode does not open, and one whose pixels would take more than
+// pictureMemoryLimit() is not even tried. A vector picture is parsed at open and rendered at the
+// size a draw needs; one that refers to anything outside itself does not open. The file's
+// orientation is applied by Qt where its plug-in reads it, otherwise (WebP's EXIF) reported.
 class QtPictureReader final : public PictureSource {
 public:
     // Takes over the descriptor. The format that the name's extension gives is tried first when
@@ -24,7 +29,7 @@ public:
     QtPictureReader& operator=(const QtPictureReader&) = delete;
 
     [[nodiscard]] QSize storedSize() const override { return m_size; }
-    [[nodiscard]] int orientation() const override { return 1; }
+    [[nodiscard]] int orientation() const override { return m_orientation; }
     [[nodiscard]] bool mayHaveAlpha() const override { return m_mayHaveAlpha; }
     // Full size, except vector formats, which render at the size needed.
     [[nodiscard]] QImage decode(double needWidth, double needHeight) override;
@@ -32,18 +37,20 @@ public:
 
 private:
     QtPictureReader() = default;
-    bool readHeader(const QByteArray& extension);
-    void newReader(const QByteArray& format);
+    bool findFormat(const QByteArray& extension);
+    bool openRaster();
+    bool openVector();
+    [[nodiscard]] std::unique_ptr<QImageReader> newReader();
     [[nodiscard]] QImage read(QImageReader& reader);
 
     QFile m_file;
-    std::unique_ptr<QImageReader> m_reader;
-    QSize m_size;
-    bool m_mayHaveAlpha = true;
-    bool m_vector = false;
-    bool m_used = false;
+    QBuffer m_document;  // a vector picture's checked document, which the renderer reads
     QByteArray m_format;
-    QImage m_early;  // read at once when the header gives no size
+    bool m_vector = false;
+    QImage m_pixels;  // a raster picture, decoded at open, until the first decode takes it
+    QSize m_size;
+    int m_orientation = 1;
+    bool m_mayHaveAlpha = true;
     QByteArray m_icc;
 };
 

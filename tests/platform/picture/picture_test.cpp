@@ -23,6 +23,8 @@
 #include "platform/picture/exiforientation.h"
 #include "platform/picture/jpegcodec.h"
 #include "platform/picture/pictureimpl.h"
+#include "platform/picture/picturesource.h"
+#include "tests/platform/picture/picturefiles.h"
 #include "tests/platform/picture/picturefixtures.h"
 #include "tests/platform/scratch.h"
 
@@ -138,6 +140,14 @@ TEST(Picture, WhatIsNotAPictureOpensAsNil) {
          dir.write("junk.png", png.left(8).toStdString() + "junkjunkjunk")},
         {"jpeg start then junk", dir.write("junk.jpg", std::string("\xFF\xD8\xFF\xE0junk", 8))},
         {"jpeg cut inside its header", fixtures::write(dir, "cut.jpg", jpeg.left(40))},
+        // Formats that decode whole are decoded at open: a header is not enough.
+        {"webp cut in its data",
+         dir.write("cut.webp",
+                   picturefiles::truncated(picturefiles::qtPicture(300, 200, "webp", 80), 300))},
+        {"tiff cut in its data",
+         dir.write("cut.tiff", picturefiles::truncated(picturefiles::tiff(300, 200), 90000))},
+        {"gif screen of 65535 x 65535",
+         dir.write("screen.gif", picturefiles::gif(1, 1, 65535, 65535))},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Picture::Open(item(c.path)), nullptr) << c.what;
@@ -542,11 +552,19 @@ TEST(Picture, GreyAndCmykJpegsComeOutRight) {
     // (0, 0, 255, 255) full cyan and magenta, blue.
     writeJpegRows(dir.at("cmyk.jpg"), 64, 64, JCS_CMYK, {255, 0, 0, 255}, {0, 0, 255, 255});
     writeJpegRows(dir.at("grey.jpg"), 64, 64, JCS_GRAYSCALE, {40}, {200});
+    // Without Adobe's marker the inks are stored the same way, as libvips, ImageMagick and Pillow
+    // read them; a progressive file decodes alike.
+    dir.write("cmyk-no-adobe.jpg", picturefiles::jpeg(64, 64, {255, 0, 0, 255}, {0, 0, 255, 255},
+                                                      {.adobeMarker = false}));
+    dir.write("progressive.jpg",
+              picturefiles::jpeg(64, 64, {230, 0, 0}, {0, 0, 230}, {.progressive = true}));
     struct Case {
         const char* file;
         QColor top, bottom;
     };
     for (const Case& c : {Case{"cmyk.jpg", QColor(255, 0, 0), QColor(0, 0, 255)},
+                          Case{"cmyk-no-adobe.jpg", QColor(255, 0, 0), QColor(0, 0, 255)},
+                          Case{"progressive.jpg", QColor(230, 0, 0), QColor(0, 0, 230)},
                           Case{"grey.jpg", QColor(40, 40, 40), QColor(200, 200, 200)}}) {
         auto src = Picture::Open(item(dir.at(c.file)));
         ASSERT_NE(src, nullptr) << c.file;
@@ -589,6 +607,121 @@ TEST(Picture, PictureAboveQtsDefaultLimitOpens) {
     ASSERT_NE(src, nullptr);
     resizeLikeTheEngine(src, 100, 100, dir.at("big-out.png"), PNG);
     EXPECT_LE(distance(readBack(dir.at("big-out.png")).pixelColor(50, 50), QColor(0, 90, 180)), 1);
+}
+
+// A JPEG is read as far as a draw needs it: one whose pixels turn out not to decode opens (its
+// header is sound) and then raises on the draw, so that the batch skips it, and on a save.
+TEST(Picture, JpegThatDoesNotDecodeRaisesWhenDrawn) {
+    scratch::Dir dir;
+    const std::string path = dir.write("garbage.jpg", picturefiles::garbageHuffmanJpeg(64, 48));
+    auto src = Picture::Open(item(path));
+    ASSERT_NE(src, nullptr);
+    EXPECT_EQ(src->Width(), 64);
+    Picture dst(32, 24, 32);
+    EXPECT_THROW(dst.Graphics().DrawPicture(*src, 0, 0, 32, 24, 0, 0, 64, 48),
+                 fw::UnsupportedFormatException);
+    EXPECT_THROW(Picture::Open(item(path))->Save(item(dir.at("out.png")), PNG, 80),
+                 fw::UnsupportedFormatException);
+    EXPECT_FALSE(std::filesystem::exists(dir.at("out.png")));
+
+    // Data that ends after the first row of blocks: that row is real, the rest is filled.
+    auto cut = Picture::Open(item(dir.write("row.jpg", picturefiles::firstRowOnlyJpeg(640, 480))));
+    ASSERT_NE(cut, nullptr);
+    resizeLikeTheEngine(cut, 64, 48, dir.at("row.png"), PNG);
+    EXPECT_EQ(readBack(dir.at("row.png")).size(), QSize(64, 48));
+}
+
+// WebP carries its orientation in an EXIF chunk, which Qt's plug-in ignores; the picture comes
+// out upright as the JPEG with the same tag does, and Width and Height are the upright sizes.
+TEST(Picture, WebpOrientationGivesUprightPictures) {
+    scratch::Dir dir;
+    const QByteArray plainJpeg = fixtures::encode(fixtures::quadrants(64, 40), "jpeg", 95);
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE(orientation);
+        const QByteArray tagged = fixtures::withExifOrientation(plainJpeg, orientation);
+        QBuffer buffer(const_cast<QByteArray*>(&tagged));
+        QImageReader reference(&buffer, "jpeg");
+        reference.setAutoTransform(true);
+        const QImage expected = reference.read();
+
+        auto src = Picture::Open(
+            item(dir.write("o.webp", picturefiles::webpWithOrientation(64, 40, orientation))));
+        ASSERT_NE(src, nullptr);
+        ASSERT_EQ(QSize(static_cast<int>(src->Width()), static_cast<int>(src->Height())),
+                  expected.size());
+        const auto w = src->Width() / 2;
+        const auto h = src->Height() / 2;
+        resizeLikeTheEngine(src, w, h, dir.at("o.png"), PNG);
+        const QImage out = readBack(dir.at("o.png"));
+        for (auto [fx, fy] : {std::pair{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
+            const QColor got = out.pixelColor(static_cast<int>(fx * w), static_cast<int>(fy * h));
+            const QColor want = expected.pixelColor(static_cast<int>(fx * expected.width()),
+                                                    static_cast<int>(fy * expected.height()));
+            EXPECT_LE(distance(got, want), 40) << fx << "," << fy;
+        }
+    }
+}
+
+// An SVG is read alone: what would make Qt's renderer read another file keeps it from opening,
+// while links, fragments and embedded pictures are its own.
+TEST(Picture, SvgReadsNothingOutsideItself) {
+    scratch::Dir dir;
+    const std::string outside =
+        dir.write("private.png", picturefiles::png(8, 8, picturefiles::PngKind::Palette));
+    const std::string plain = picturefiles::svg(60, 30);
+    auto withBody = [](const std::string& prolog, const std::string& body) {
+        return prolog +
+               "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+               "width='60' height='30'><rect width='60' height='30' fill='#ff0000'/>" +
+               body + "</svg>";
+    };
+    struct Case {
+        const char* what;
+        std::string document;
+        bool opens;
+    };
+    const Case cases[] = {
+        {"plain", plain, true},
+        {"a link",
+         withBody("", "<a xlink:href='https://example.org/'><rect width='5' height='5'/></a>"),
+         true},
+        {"a fragment",
+         withBody("", "<defs><rect id='r' width='5' height='5'/></defs><use xlink:href='#r'/>"),
+         true},
+        {"an embedded picture", picturefiles::svgEmbedding(plain), true},
+        {"an absolute path", picturefiles::svgReferencing(outside), false},
+        {"a relative path", picturefiles::svgReferencing("private.png"), false},
+        {"a file URL", picturefiles::svgReferencing("file://" + outside), false},
+        {"a web address", picturefiles::svgReferencing("https://example.org/a.png"), false},
+        {"a plain href", withBody("", "<image width='60' height='30' href='" + outside + "'/>"),
+         false},
+        {"a stylesheet", picturefiles::svgReferencing(dir.at("s.css"), true), false},
+        {"an external entity",
+         withBody("<!DOCTYPE svg [<!ENTITY e SYSTEM '" + dir.at("e.xml") + "'>]>", "&e;"), false},
+        {"an embedded picture that refers outside",
+         picturefiles::svgEmbedding(picturefiles::svgReferencing(outside)), false},
+    };
+    for (const Case& c : cases) {
+        auto src = Picture::Open(item(dir.write("d.svg", c.document)));
+        EXPECT_EQ(src != nullptr, c.opens) << c.what;
+        if (src) {
+            resizeLikeTheEngine(src, 30, 15, dir.at("d.png"), PNG);
+            EXPECT_LE(distance(readBack(dir.at("d.png")).pixelColor(5, 5), QColor(255, 0, 0)), 4)
+                << c.what;
+        }
+    }
+}
+
+// Formats that decode whole meet the one memory cap at open.
+TEST(Picture, PictureAboveTheMemoryCapDoesNotOpen) {
+    scratch::Dir dir;
+    const std::string path = dir.write("p.bmp", picturefiles::qtPicture(100, 100, "bmp"));
+    const qint64 cap = fw::pic::pictureMemoryLimit();
+    fw::pic::setPictureMemoryLimit(100 * 100 * 4 - 1);
+    EXPECT_EQ(Picture::Open(item(path)), nullptr);
+    fw::pic::setPictureMemoryLimit(100 * 100 * 4);
+    EXPECT_NE(Picture::Open(item(path)), nullptr);
+    fw::pic::setPictureMemoryLimit(cap);
 }
 
 }  // namespace

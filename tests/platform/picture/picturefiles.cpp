@@ -385,12 +385,59 @@ Bytes tga(int w, int h, bool pixels) {
     return out;
 }
 
-Bytes webpWithOrientation(int w, int h, int orientation) {
-    QImage image(w, h, QImage::Format_RGB32);
+Bytes tiff(int w, int h) {
+    struct Entry {
+        unsigned tag, type;
+        std::uint32_t count, value;
+    };
+    constexpr unsigned SHORT = 3;
+    constexpr unsigned LONG = 4;
+    const std::uint32_t entries = 10;
+    const std::uint32_t bitsAt = 8 + 2 + entries * 12 + 4;
+    const std::uint32_t dataAt = bitsAt + 6;
+    const auto dataSize = static_cast<std::uint32_t>(w) * static_cast<std::uint32_t>(h) * 3;
+    const Entry directory[] = {
+        {256, LONG, 1, static_cast<std::uint32_t>(w)},
+        {257, LONG, 1, static_cast<std::uint32_t>(h)},
+        {258, SHORT, 3, bitsAt},  // 8 bits a sample, the three values stored apart
+        {259, SHORT, 1, 1},       // no compression
+        {262, SHORT, 1, 2},       // RGB
+        {273, LONG, 1, dataAt},
+        {277, SHORT, 1, 3},
+        {278, LONG, 1, static_cast<std::uint32_t>(h)},
+        {279, LONG, 1, dataSize},
+        {284, SHORT, 1, 1},  // samples interleaved
+    };
+    Bytes out("II*\0", 4);
+    putLittle32(out, 8);
+    putLittle16(out, entries);
+    for (const Entry& e : directory) {
+        putLittle16(out, e.tag);
+        putLittle16(out, e.type);
+        putLittle32(out, e.count);
+        if (e.type == SHORT && e.count == 1) {
+            putLittle16(out, e.value);
+            putLittle16(out, 0);
+        } else {
+            putLittle32(out, e.value);
+        }
+    }
+    putLittle32(out, 0);  // no further directory
+    for (int i = 0; i < 3; ++i)
+        putLittle16(out, 8);
+    const QImage image = quadrants(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(x, y, x < w / 2 ? qRgb(230, 0, 0) : qRgb(0, 0, 230));
-    const Bytes simple = encodeQt(image, "webp", 100);
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = image.pixel(x, y);
+            out += static_cast<char>(qRed(p));
+            out += static_cast<char>(qGreen(p));
+            out += static_cast<char>(qBlue(p));
+        }
+    return out;
+}
+
+Bytes webpWithOrientation(int w, int h, int orientation) {
+    const Bytes simple = encodeQt(quadrants(w, h), "webp", 100);
     if (simple.compare(12, 4, "VP8L") != 0 && simple.compare(12, 4, "VP8 ") != 0)
         throw std::runtime_error("Qt wrote an extended WebP");
     auto chunk = [](const char* id, const Bytes& data) {
@@ -440,6 +487,13 @@ Bytes svgReferencing(const std::string& reference, bool stylesheet) {
            "width='64' height='64'><rect width='64' height='64' fill='#0000ff'/>"
            "<image x='0' y='0' width='64' height='64' xlink:href='" +
            reference + "'/></svg>\n";
+}
+
+Bytes svgEmbedding(const Bytes& document) {
+    return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+           "width='64' height='64'><image width='64' height='64' "
+           "xlink:href='data:image/svg+xml;base64," +
+           fromQt(QByteArray::fromStdString(document).toBase64()) + "'/></svg>\n";
 }
 
 Bytes truncated(const Bytes& bytes, std::size_t keep) {
@@ -531,7 +585,8 @@ const std::vector<Seed>& seeds() {
         {"lossless.webp", [] { return qtPicture(40, 30, "webp", 100); }},
         {"lossy.webp", [] { return qtPicture(40, 30, "webp", 70); }},
         {"orientation-6.webp", [] { return webpWithOrientation(40, 30, 6); }},
-        {"quadrants.tiff", [] { return qtPicture(40, 30, "tiff"); }},
+        {"quadrants.tiff", [] { return tiff(40, 30); }},
+        {"compressed.tiff", [] { return qtPicture(40, 30, "tiff"); }},
         {"quadrants.tga", [] { return tga(40, 30); }},
         {"quadrants.ppm", [] { return qtPicture(40, 30, "ppm"); }},
         {"quadrants.ico", [] { return qtPicture(32, 32, "ico"); }},

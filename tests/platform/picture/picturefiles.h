@@ -44,8 +44,11 @@ enum class PngKind { Alpha, Palette, Deep, Interlaced };
 [[nodiscard]] Bytes gif(int w, int h, int screenWidth, int screenHeight);
 // An uncompressed 24-bit TGA; with pixels false, the header alone (any size can be declared).
 [[nodiscard]] Bytes tga(int w, int h, bool pixels = true);
-// A WebP (lossless, the left half red, the right half blue) with an EXIF chunk carrying the
-// orientation (1..8) in an extended-format container.
+// An uncompressed RGB TIFF of four flat quadrants with its directory first, as cameras and
+// scanners write them (Qt writes it last).
+[[nodiscard]] Bytes tiff(int w, int h);
+// A lossless WebP of four flat quadrants with an EXIF chunk carrying the orientation (1..8), in
+// the extended container.
 [[nodiscard]] Bytes webpWithOrientation(int w, int h, int orientation);
 
 // An SVG with a red rectangle on the left half and blue on the right.
@@ -55,6 +58,9 @@ enum class PngKind { Alpha, Palette, Deep, Interlaced };
 // An SVG that would draw the file at that reference (a path or URL) over its whole area, through
 // an <image> href; with stylesheet, through an xml-stylesheet instruction instead.
 [[nodiscard]] Bytes svgReferencing(const std::string& reference, bool stylesheet = false);
+
+// An SVG whose only drawing is that document, embedded as a data: URL.
+[[nodiscard]] Bytes svgEmbedding(const Bytes& document);
 
 // The first keep bytes.
 [[nodiscard]] Bytes truncated(const Bytes& bytes, std::size_t keep);
