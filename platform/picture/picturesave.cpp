@@ -9,7 +9,7 @@
 #include "platform/picture/jpegcodec.h"
 #include "platform/picture/pictureimpl.h"
 #include "platform/picture/pixelops.h"
-#include "platform/picture/qtcodec.h"
+#include "platform/picture/pngwriter.h"
 
 namespace fw {
 
@@ -78,10 +78,9 @@ void Picture::Save(const FolderItemPtr& file, std::int64_t format, std::int64_t 
                 pic::writeJpeg(out.descriptor(), image, static_cast<int>(quality), icc))
             out.fail(error);
     } else {
-        const QByteArray bytes = pic::encodePng(image, static_cast<int>(quality), icc);
-        if (bytes.isEmpty())
-            out.fail(EIO);
-        out.write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (const int error =
+                pic::writePng(out.descriptor(), image, static_cast<int>(quality), icc))
+            out.fail(error);
     }
     out.commit();
 }

@@ -4,14 +4,11 @@
 #include <QColorSpace>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QImageWriter>
-#include <QPixelFormat>
 #include <QtEndian>
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <utility>
 
@@ -49,45 +46,6 @@ int webpOrientation(QIODevice& file) {
             return 1;
     }
     return 1;
-}
-
-std::uint32_t crc32(const QByteArray& bytes) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (char b : bytes)
-        c = table[(c ^ static_cast<std::uint8_t>(b)) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
-
-void appendBigEndian(QByteArray& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.append(static_cast<char>((value >> shift) & 0xFF));
-}
-
-// The profile goes in right after IHDR, before any palette or image data, as PNG requires.
-QByteArray withIccChunk(const QByteArray& png, const QByteArray& icc) {
-    constexpr qsizetype headerEnd = 8 + 4 + 4 + 13 + 4;
-    if (png.size() < headerEnd || png.mid(12, 4) != "IHDR")
-        return png;
-    QByteArray body("iCCP");
-    body.append("ICC profile");
-    body.append('\0');
-    body.append('\0');                      // deflate
-    body.append(qCompress(icc, 9).mid(4));  // a zlib stream after Qt's 4-byte length
-    QByteArray chunk;
-    appendBigEndian(chunk, static_cast<std::uint32_t>(body.size() - 4));
-    chunk.append(body);
-    appendBigEndian(chunk, crc32(body));
-    return png.left(headerEnd) + chunk + png.mid(headerEnd);
 }
 
 }  // namespace
@@ -200,23 +158,6 @@ QImage QtPictureReader::decode(double needWidth, double needHeight) {
         reader->setScaledSize(QSize(static_cast<int>(width), static_cast<int>(height)));
     }
     return read(*reader);
-}
-
-QByteArray encodePng(const QImage& image, int quality, const QByteArray& icc) {
-    QByteArray bytes;
-    {
-        QBuffer buffer(&bytes);
-        if (!buffer.open(QIODevice::WriteOnly))
-            return {};
-        QImageWriter writer(&buffer, "png");
-        writer.setQuality(quality);
-        if (!writer.write(image))
-            return {};
-    }
-    const int channels = image.format() == QImage::Format_Grayscale8 ? 1 : 3;
-    if (!icc.isEmpty() && iccProfileFits(icc, channels))
-        return withIccChunk(bytes, icc);
-    return bytes;
 }
 
 }  // namespace fw::pic

@@ -54,8 +54,4 @@ private:
     QByteArray m_icc;
 };
 
-// The picture (Grayscale8, RGBX8888 or RGBA8888) as PNG bytes, with the colour profile as an iCCP
-// chunk; quality maps to compression as Qt does. Empty on failure.
-[[nodiscard]] QByteArray encodePng(const QImage& image, int quality, const QByteArray& icc);
-
 }  // namespace fw::pic

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+namespace fw::pic {
+
+// zlib's level for a quality: PNG is lossless, so the quality only trades file size for time.
+// Levels 1..3 keep every quality within about 1.6 times the time of the default (quality 80,
+// level 1); zlib's higher levels take up to 40 times as long for files a few percent smaller.
+// Quality -1 means the default.
+[[nodiscard]] int pngCompressionLevel(int quality);
+
+// Writes the picture (Grayscale8, RGBX8888 or RGBA8888 with straight alpha; other formats are
+// converted) as PNG to the descriptor, row by row, with the colour profile as an iCCP chunk.
+// Returns 0, or the errno of the failure.
+[[nodiscard]] int writePng(int fd, const QImage& image, int quality, const QByteArray& icc);
+
+}  // namespace fw::pic
