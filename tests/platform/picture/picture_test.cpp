@@ -724,4 +724,38 @@ TEST(Picture, PictureAboveTheMemoryCapDoesNotOpen) {
     fw::pic::setPictureMemoryLimit(cap);
 }
 
+// The zlib header of a PNG's first IDAT chunk tells the effort: its FLEVEL is 0 for level 1,
+// 1 for 2..5, 2 for 6 and 3 for 7..9 (and 0 for stored data).
+int zlibEffortOf(const std::string& png) {
+    std::size_t at = 8;
+    while (at + 12 <= png.size()) {
+        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(png[i]); };
+        const std::size_t length = std::size_t{byte(at)} << 24 | std::size_t{byte(at + 1)} << 16 |
+                                   std::size_t{byte(at + 2)} << 8 | byte(at + 3);
+        if (png.compare(at + 4, 4, "IDAT") == 0)
+            return byte(at + 9) >> 6;
+        at += 12 + length;
+    }
+    return -1;
+}
+
+// PNG is lossless: the quality gives the same pixels and only sets zlib's effort, kept to its
+// quick levels so that no quality takes many times longer than the default (the benchmark of
+// hostile pictures times it).
+TEST(Picture, PngQualityOnlySetsTheCompressionEffort) {
+    scratch::Dir dir;
+    auto src = Picture::Open(item(
+        fixtures::write(dir, "q.png", fixtures::encode(fixtures::quadrants(200, 150), "png"))));
+    ASSERT_NE(src, nullptr);
+    const QImage reference = fixtures::quadrants(200, 150).convertToFormat(QImage::Format_RGB32);
+    for (std::int64_t quality : {-1, 0, 1, 33, 34, 66, 67, 80, 100}) {
+        SCOPED_TRACE(quality);
+        src->Save(item(dir.at("out.png")), PNG, quality);
+        const std::string bytes = scratch::readAll(dir.at("out.png"));
+        EXPECT_LE(zlibEffortOf(bytes), 1);
+        EXPECT_LT(bytes.size(), std::size_t{200} * 150) << "not compressed";
+        EXPECT_EQ(readBack(dir.at("out.png")).convertToFormat(QImage::Format_RGB32), reference);
+    }
+}
+
 }  // namespace
