@@ -3,7 +3,7 @@
 # named as arguments (the benchmarks' tools), skipping those already installed.
 set -euo pipefail
 packages=(
-    build-essential cmake pkg-config clang-format
+    build-essential cmake pkg-config clang-format clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev libqt6svg6
     qt6-qpa-plugins libgl-dev libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
     libgtest-dev googletest fonts-dejavu-core
