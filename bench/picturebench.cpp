@@ -5,7 +5,8 @@
 //   picturebench [--box=WxH | --percent=P] [--quality=Q] [--png] [--repeat=N] [--out=DIR] FOLDER
 //
 // Defaults: --box=1024x768 --quality=80, JPEG output, one pass, output into a temporary folder
-// that is removed afterwards. Prints one line per picture and a summary with the peak memory.
+// that is removed afterwards. Prints one line per picture and a summary with the peak memory; a
+// file that turns out to be no picture shows "skipped" and the time it took, outside the summary.
 
 #include <sys/resource.h>
 #include <time.h>
@@ -153,9 +154,19 @@ int main(int argc, char** argv) {
         for (const auto& path : files) {
             const double c0 = cpuMs();
             const auto t0 = Clock::now();
+            // A file that is no picture, found at open or at the first draw, is skipped as a
+            // batch skips it; its time is shown all the same.
+            const auto skipped = [&](const std::string& declared) {
+                if (pass == o.repeat - 1)
+                    std::printf("%-40.40s %11s %11s %7s %7s %7s %7s %8.1f %8.1f %7.1f\n",
+                                path.filename().string().c_str(), declared.c_str(), "skipped", "",
+                                "", "", "", ms(Clock::now() - t0), cpuMs() - c0, peakMb());
+            };
             fw::PicturePtr src = fw::Picture::Open(fw::FolderItem::fromNativePath(path.string()));
-            if (!src)
+            if (!src) {
+                skipped("-");
                 continue;
+            }
             const auto t1 = Clock::now();
             const std::int64_t W = src->Width();
             const std::int64_t H = src->Height();
@@ -163,10 +174,17 @@ int main(int argc, char** argv) {
             auto dst = std::make_shared<fw::Picture>(w, h, 32);
             const double dw = static_cast<double>(w), dh = static_cast<double>(h);
             const double sw = static_cast<double>(W), sh = static_cast<double>(H);
-            dst->Graphics().DrawPicture(*src, 0, 0, dw, dh, 0, 0, sw, sh);
-            const auto t2 = Clock::now();
-            dst->Mask(true)->Graphics().DrawPicture(*src->Mask(true), 0, 0, dw, dh, 0, 0, sw, sh);
-            const auto t3 = Clock::now();
+            std::chrono::steady_clock::time_point t2, t3;
+            try {
+                dst->Graphics().DrawPicture(*src, 0, 0, dw, dh, 0, 0, sw, sh);
+                t2 = Clock::now();
+                dst->Mask(true)->Graphics().DrawPicture(*src->Mask(true), 0, 0, dw, dh, 0, 0, sw,
+                                                        sh);
+                t3 = Clock::now();
+            } catch (const fw::UnsupportedFormatException&) {
+                skipped(std::to_string(W) + "x" + std::to_string(H));
+                continue;
+            }
             const std::string name = path.stem().string() + extension;
             try {
                 dst->Save(fw::FolderItem::fromNativePath((outFolder / name).string()), format,

@@ -49,6 +49,7 @@ batchprobe: mainwindow framework platform_ui platform_picture platform_core
 handoverprobe: mainwindow framework platform_testing platform_ui platform_picture platform_core
 vimbel-batch: batchcli framework platform_picture platform_core
 picturebench: framework platform_picture platform_core
+picture_files: picture_testsupport Qt6::Core
 '
 # "from to" for every edge between named targets; the link group markers are left out.
 awk '

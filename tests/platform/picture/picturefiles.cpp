@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -252,6 +254,59 @@ void requireJpegSide(int side) {
         throw std::invalid_argument("a JPEG side lies in 1..65535");
 }
 
+// An uncompressed RGB TIFF with its directory first.
+Bytes rgbTiff(const QImage& image) {
+    const int w = image.width();
+    const int h = image.height();
+    struct Entry {
+        unsigned tag, type;
+        std::uint32_t count, value;
+    };
+    constexpr unsigned SHORT = 3;
+    constexpr unsigned LONG = 4;
+    const std::uint32_t entries = 10;
+    const std::uint32_t bitsAt = 8 + 2 + entries * 12 + 4;
+    const std::uint32_t dataAt = bitsAt + 6;
+    const auto dataSize = static_cast<std::uint32_t>(w) * static_cast<std::uint32_t>(h) * 3;
+    const Entry directory[] = {
+        {256, LONG, 1, static_cast<std::uint32_t>(w)},
+        {257, LONG, 1, static_cast<std::uint32_t>(h)},
+        {258, SHORT, 3, bitsAt},  // 8 bits a sample, the three values stored apart
+        {259, SHORT, 1, 1},       // no compression
+        {262, SHORT, 1, 2},       // RGB
+        {273, LONG, 1, dataAt},
+        {277, SHORT, 1, 3},
+        {278, LONG, 1, static_cast<std::uint32_t>(h)},
+        {279, LONG, 1, dataSize},
+        {284, SHORT, 1, 1},  // samples interleaved
+    };
+    Bytes out("II*\0", 4);
+    putLittle32(out, 8);
+    putLittle16(out, entries);
+    for (const Entry& e : directory) {
+        putLittle16(out, e.tag);
+        putLittle16(out, e.type);
+        putLittle32(out, e.count);
+        if (e.type == SHORT && e.count == 1) {
+            putLittle16(out, e.value);
+            putLittle16(out, 0);
+        } else {
+            putLittle32(out, e.value);
+        }
+    }
+    putLittle32(out, 0);  // no further directory
+    for (int i = 0; i < 3; ++i)
+        putLittle16(out, 8);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = image.pixel(x, y);
+            out += static_cast<char>(qRed(p));
+            out += static_cast<char>(qGreen(p));
+            out += static_cast<char>(qBlue(p));
+        }
+    return out;
+}
+
 }  // namespace
 
 Bytes jpeg(int w, int h, const Colour& top, const Colour& bottom, const JpegOptions& options) {
@@ -386,54 +441,25 @@ Bytes tga(int w, int h, bool pixels) {
 }
 
 Bytes tiff(int w, int h) {
-    struct Entry {
-        unsigned tag, type;
-        std::uint32_t count, value;
-    };
-    constexpr unsigned SHORT = 3;
-    constexpr unsigned LONG = 4;
-    const std::uint32_t entries = 10;
-    const std::uint32_t bitsAt = 8 + 2 + entries * 12 + 4;
-    const std::uint32_t dataAt = bitsAt + 6;
-    const auto dataSize = static_cast<std::uint32_t>(w) * static_cast<std::uint32_t>(h) * 3;
-    const Entry directory[] = {
-        {256, LONG, 1, static_cast<std::uint32_t>(w)},
-        {257, LONG, 1, static_cast<std::uint32_t>(h)},
-        {258, SHORT, 3, bitsAt},  // 8 bits a sample, the three values stored apart
-        {259, SHORT, 1, 1},       // no compression
-        {262, SHORT, 1, 2},       // RGB
-        {273, LONG, 1, dataAt},
-        {277, SHORT, 1, 3},
-        {278, LONG, 1, static_cast<std::uint32_t>(h)},
-        {279, LONG, 1, dataSize},
-        {284, SHORT, 1, 1},  // samples interleaved
-    };
-    Bytes out("II*\0", 4);
-    putLittle32(out, 8);
-    putLittle16(out, entries);
-    for (const Entry& e : directory) {
-        putLittle16(out, e.tag);
-        putLittle16(out, e.type);
-        putLittle32(out, e.count);
-        if (e.type == SHORT && e.count == 1) {
-            putLittle16(out, e.value);
-            putLittle16(out, 0);
-        } else {
-            putLittle32(out, e.value);
+    return rgbTiff(quadrants(w, h));
+}
+
+Bytes photographLike(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    std::uint32_t noise = 12345;
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            noise = noise * 1664525u + 1013904223u;
+            const int grain = static_cast<int>(noise >> 28) - 8;
+            auto wave = [&](double fx, double fy, double phase) {
+                const double v = 128 + 100 * std::sin(x * fx + y * fy + phase);
+                return std::clamp(static_cast<int>(v) + grain, 0, 255);
+            };
+            row[x] = qRgb(wave(0.004, 0.003, 0), wave(0.002, 0.005, 1), wave(0.006, 0.001, 2));
         }
     }
-    putLittle32(out, 0);  // no further directory
-    for (int i = 0; i < 3; ++i)
-        putLittle16(out, 8);
-    const QImage image = quadrants(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const QRgb p = image.pixel(x, y);
-            out += static_cast<char>(qRed(p));
-            out += static_cast<char>(qGreen(p));
-            out += static_cast<char>(qBlue(p));
-        }
-    return out;
+    return rgbTiff(image);
 }
 
 Bytes webpWithOrientation(int w, int h, int orientation) {

@@ -47,6 +47,8 @@ enum class PngKind { Alpha, Palette, Deep, Interlaced };
 // An uncompressed RGB TIFF of four flat quadrants with its directory first, as cameras and
 // scanners write them (Qt writes it last).
 [[nodiscard]] Bytes tiff(int w, int h);
+// An uncompressed RGB TIFF that compresses like a photograph: smooth colour waves and fine noise.
+[[nodiscard]] Bytes photographLike(int w, int h);
 // A lossless WebP of four flat quadrants with an EXIF chunk carrying the orientation (1..8), in
 // the extended container.
 [[nodiscard]] Bytes webpWithOrientation(int w, int h, int orientation);

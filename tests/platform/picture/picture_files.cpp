@@ -1,0 +1,84 @@
+// Writes picture files made on the spot into a folder:
+//   picture_files seeds FOLDER     the fuzz target's seed corpus, a small good picture of each kind
+//   picture_files hostile FOLDER   the benchmark's hostile files (bench/hostile.sh), some of them
+//                                  declaring billions of pixels, and good big pictures to compare
+
+#include <QCoreApplication>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tests/platform/picture/picturefiles.h"
+
+namespace {
+
+using picturefiles::Bytes;
+
+struct File {
+    std::string name;
+    std::function<Bytes()> make;
+};
+
+std::vector<File> hostile() {
+    namespace p = picturefiles;
+    return {
+        // Progressive JPEGs whose scans carry no data: the 16000² with 3,000 scans, then
+        // the costliest kinds that stay within the scan budget or go just past it.
+        {"scans-3000-16000.jpg", [] { return p::scanBombJpeg(16000, 16000, 3000); }},
+        {"scans-10000-16000.jpg", [] { return p::scanBombJpeg(16000, 16000, 10000); }},
+        {"refinements-9-16000.jpg", [] { return p::refinementBombJpeg(16000, 16000, 9); }},
+        {"refinements-100-16000.jpg", [] { return p::refinementBombJpeg(16000, 16000, 100); }},
+        {"refinements-9-65000x8000.jpg", [] { return p::refinementBombJpeg(65000, 8000, 9); }},
+        // Headers without data, data that stops, data that is no data.
+        {"header-progressive-65500.jpg", [] { return p::headerOnlyJpeg(65500, 65500, true); }},
+        {"header-baseline-65500.jpg", [] { return p::headerOnlyJpeg(65500, 65500, false); }},
+        {"first-row-65500.jpg", [] { return p::firstRowOnlyJpeg(65500, 65500); }},
+        {"first-row-65500x2000.jpg", [] { return p::firstRowOnlyJpeg(65500, 2000); }},
+        {"garbage-8000.jpg", [] { return p::garbageHuffmanJpeg(8000, 8000); }},
+        {"screen-65535.gif", [] { return p::gif(1, 1, 65535, 65535); }},
+        {"header-60000.tga", [] { return p::tga(60000, 60000, false); }},
+        {"cut-5000x4000.tiff", [] { return p::truncated(p::tiff(5000, 4000), 30'000'000); }},
+        {"cut-4000x3000.webp",
+         [] { return p::truncated(p::qtPicture(4000, 3000, "webp", 80), 20'000); }},
+        // Good big pictures, for comparison.
+        {"good-8000x6000.jpg",
+         [] {
+             return p::jpeg(8000, 6000, {200, 30, 30}, {30, 30, 200});
+         }},
+        {"good-progressive-8000x6000.jpg",
+         [] {
+             return p::jpeg(8000, 6000, {200, 30, 30}, {30, 30, 200}, {.progressive = true});
+         }},
+        {"good-5000x4000.tiff", [] { return p::photographLike(5000, 4000); }},
+    };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string set = argc == 3 ? argv[1] : "";
+    if (set != "seeds" && set != "hostile") {
+        std::cerr << "usage: picture_files seeds|hostile FOLDER\n";
+        return 2;
+    }
+    QCoreApplication app(argc, argv);
+    std::vector<File> files;
+    if (set == "seeds") {
+        for (const picturefiles::Seed& seed : picturefiles::seeds())
+            files.push_back({seed.name, seed.make});
+    } else {
+        files = hostile();
+    }
+    std::filesystem::create_directories(argv[2]);
+    for (const File& file : files) {
+        std::ofstream out(std::filesystem::path(argv[2]) / file.name, std::ios::binary);
+        out << file.make();
+        if (!out)
+            return 1;
+    }
+    return 0;
+}
