@@ -427,16 +427,19 @@ Bytes tga(int w, int h, bool pixels) {
     putLittle16(out, static_cast<unsigned>(h));
     out += '\x18';  // 24 bits
     out += '\x20';  // top-left origin
-    if (!pixels)
-        return out;
-    const QImage image = quadrants(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const QRgb p = image.pixel(x, y);
-            out += static_cast<char>(qBlue(p));
-            out += static_cast<char>(qGreen(p));
-            out += static_cast<char>(qRed(p));
-        }
+    if (pixels) {
+        const QImage image = quadrants(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const QRgb p = image.pixel(x, y);
+                out += static_cast<char>(qBlue(p));
+                out += static_cast<char>(qGreen(p));
+                out += static_cast<char>(qRed(p));
+            }
+    }
+    // The TGA 2.0 footer, which Qt's plug-in requires: no extension or developer area.
+    out += Bytes(8, '\0');
+    out += Bytes("TRUEVISION-XFILE.\0", 18);
     return out;
 }
 

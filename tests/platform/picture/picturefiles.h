@@ -42,7 +42,8 @@ enum class PngKind { Alpha, Palette, Deep, Interlaced };
 // A GIF whose logical screen is screenWidth x screenHeight, holding one w x h frame at the top
 // left (a palette of four colours).
 [[nodiscard]] Bytes gif(int w, int h, int screenWidth, int screenHeight);
-// An uncompressed 24-bit TGA; with pixels false, the header alone (any size can be declared).
+// An uncompressed 24-bit TGA 2.0; with pixels false, its header and footer alone (any size can be
+// declared).
 [[nodiscard]] Bytes tga(int w, int h, bool pixels = true);
 // An uncompressed RGB TIFF of four flat quadrants with its directory first, as cameras and
 // scanners write them (Qt writes it last).
