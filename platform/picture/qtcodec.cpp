@@ -1,6 +1,7 @@
 #include "platform/picture/qtcodec.h"
 
 #include <QBuffer>
+#include <QColor>
 #include <QColorSpace>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -22,6 +23,26 @@ namespace {
 // A decoded picture of that size, at four bytes a pixel, within the memory a picture may take.
 bool withinMemory(double width, double height) {
     return width * height * 4 <= static_cast<double>(pictureMemoryLimit());
+}
+
+// Some of Qt's plug-ins (BMP) report success for a file cut short and leave the rows they did not
+// reach as the allocator gave them: memory of earlier pictures, or of anything else, would show
+// in the saved picture. They fill the image they are handed when its size and format fit, so
+// they get one filled with mid-grey, as a JPEG's missing rows are.
+QImage prefilled(QImageReader& reader) {
+    const QSize size = reader.size();
+    const QImage::Format format = reader.imageFormat();
+    if (!size.isValid() || size.isEmpty() || format == QImage::Format_Invalid ||
+        !withinMemory(size.width(), size.height()))
+        return {};
+    QImage image(size, format);
+    if (image.isNull())
+        return {};
+    if (image.colorCount() > 0 || image.depth() < 8)
+        image.fill(0);
+    else
+        image.fill(QColor(128, 128, 128));
+    return image;
 }
 
 // The orientation in a WebP file's EXIF chunk; 1 when there is none. RIFF chunks are a FourCC,
@@ -127,7 +148,7 @@ bool QtPictureReader::openVector() {
 }
 
 QImage QtPictureReader::read(QImageReader& reader) {
-    QImage image;
+    QImage image = m_vector ? QImage() : prefilled(reader);
     if (!reader.read(&image) || image.isNull())
         return {};
     const QColorSpace space = image.colorSpace();

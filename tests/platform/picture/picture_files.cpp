@@ -2,9 +2,14 @@
 //   picture_files seeds FOLDER     the fuzz target's seed corpus, a small good picture of each kind
 //   picture_files hostile FOLDER   the benchmark's hostile files (bench/hostile.sh), some of them
 //                                  declaring billions of pixels, and good big pictures to compare
+//   picture_files mutants FOLDER   damaged variants of each seed: cut at 10 % to 99 %, a few bytes
+//                                  changed at random (the same each time), sizes forged to 32767
+//                                  and 65535
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -57,12 +62,63 @@ std::vector<File> hostile() {
     };
 }
 
+std::vector<File> mutants() {
+    std::vector<File> files;
+    std::uint32_t random = 7;
+    auto next = [&random](std::uint32_t below) {
+        random = random * 1664525u + 1013904223u;
+        return (random >> 8) % below;
+    };
+    for (const picturefiles::Seed& seed : picturefiles::seeds()) {
+        const Bytes bytes = seed.make();
+        const std::string name = seed.name;
+        const std::size_t dot = name.rfind('.');
+        const std::string stem = name.substr(0, dot);
+        const std::string extension = name.substr(dot);
+        for (int percent : {10, 25, 50, 75, 90, 99}) {
+            const Bytes cut =
+                bytes.substr(0, std::max<std::size_t>(1, bytes.size() * percent / 100));
+            files.push_back(
+                {stem + "-cut" + std::to_string(percent) + extension, [cut] { return cut; }});
+        }
+        for (int i = 0; i < 12; ++i) {
+            Bytes changed = bytes;
+            const std::uint32_t count = 1u << next(4);
+            for (std::uint32_t k = 0; k < count; ++k)
+                changed[next(static_cast<std::uint32_t>(changed.size()))] =
+                    static_cast<char>(next(256));
+            files.push_back(
+                {stem + "-flip" + std::to_string(i) + extension, [changed] { return changed; }});
+        }
+        // The first 16-bit field that holds the width or the height, in either byte order.
+        for (unsigned forged : {0x7FFFu, 0xFFFFu}) {
+            Bytes changed = bytes;
+            for (unsigned side : {40u, 48u, 32u, 80u, 60u}) {
+                for (bool bigEndian : {true, false}) {
+                    const Bytes field =
+                        bigEndian
+                            ? Bytes{static_cast<char>(side >> 8), static_cast<char>(side & 0xFF)}
+                            : Bytes{static_cast<char>(side & 0xFF), static_cast<char>(side >> 8)};
+                    const std::size_t at = changed.substr(0, 64).find(field);
+                    if (at == Bytes::npos)
+                        continue;
+                    changed[at] = static_cast<char>(bigEndian ? forged >> 8 : forged & 0xFF);
+                    changed[at + 1] = static_cast<char>(bigEndian ? forged & 0xFF : forged >> 8);
+                }
+            }
+            files.push_back({stem + "-big" + std::to_string(forged) + extension,
+                             [changed] { return changed; }});
+        }
+    }
+    return files;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string set = argc == 3 ? argv[1] : "";
-    if (set != "seeds" && set != "hostile") {
-        std::cerr << "usage: picture_files seeds|hostile FOLDER\n";
+    if (set != "seeds" && set != "hostile" && set != "mutants") {
+        std::cerr << "usage: picture_files seeds|hostile|mutants FOLDER\n";
         return 2;
     }
     QCoreApplication app(argc, argv);
@@ -71,7 +127,7 @@ int main(int argc, char** argv) {
         for (const picturefiles::Seed& seed : picturefiles::seeds())
             files.push_back({seed.name, seed.make});
     } else {
-        files = hostile();
+        files = set == "hostile" ? hostile() : mutants();
     }
     std::filesystem::create_directories(argv[2]);
     for (const File& file : files) {
