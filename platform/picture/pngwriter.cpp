@@ -93,24 +93,12 @@ int pngCompressionLevel(int quality) {
 }
 
 int writePng(int fd, const QImage& image, int quality, const QByteArray& icc) {
-    QImage converted;
-    const QImage* input = &image;
-    switch (image.format()) {
-        case QImage::Format_Grayscale8:
-        case QImage::Format_RGBX8888:
-        case QImage::Format_RGBA8888:
-            break;
-        default:
-            converted = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_RGBA8888
-                                                                      : QImage::Format_RGBX8888);
-            if (converted.isNull())
-                return ENOMEM;
-            input = &converted;
-            break;
-    }
+    if (image.format() != QImage::Format_Grayscale8 && image.format() != QImage::Format_RGBX8888 &&
+        image.format() != QImage::Format_RGBA8888)
+        return EINVAL;
     Writer writer;
     writer.out.fd = fd;
-    if (writer.write(*input, pngCompressionLevel(quality), icc))
+    if (writer.write(image, pngCompressionLevel(quality), icc))
         return 0;
     return writer.out.error != 0 ? writer.out.error : EIO;
 }

@@ -11,9 +11,9 @@ namespace fw::pic {
 // Quality -1 means the default.
 [[nodiscard]] int pngCompressionLevel(int quality);
 
-// Writes the picture (Grayscale8, RGBX8888 or RGBA8888 with straight alpha; other formats are
-// converted) as PNG to the descriptor, row by row, with the colour profile as an iCCP chunk.
-// Returns 0, or the errno of the failure.
+// Writes the picture (Grayscale8, RGBX8888 or RGBA8888 with straight alpha, as a picture saves
+// them) as PNG to the descriptor, row by row, with the colour profile as an iCCP chunk. Returns
+// 0, or the errno of the failure (EINVAL for another format).
 [[nodiscard]] int writePng(int fd, const QImage& image, int quality, const QByteArray& icc);
 
 }  // namespace fw::pic

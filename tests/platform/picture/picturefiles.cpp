@@ -16,9 +16,13 @@
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
+#include "tests/platform/picture/picturefixtures.h"
+
 namespace picturefiles {
 
 namespace {
+
+using fixtures::quadrants;
 
 void putBig16(Bytes& out, unsigned value) {
     out += static_cast<char>((value >> 8) & 0xFF);
@@ -44,19 +48,6 @@ Bytes fromQt(const QByteArray& bytes) {
     return bytes.toStdString();
 }
 
-QImage quadrants(int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const bool right = x >= w / 2;
-            const bool bottom = y >= h / 2;
-            const QColor c = bottom ? (right ? QColor(240, 220, 0) : QColor(0, 0, 230))
-                                    : (right ? QColor(0, 200, 0) : QColor(230, 0, 0));
-            image.setPixelColor(x, y, c);
-        }
-    return image;
-}
-
 Bytes encodeQt(const QImage& image, const char* format, int quality) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -68,19 +59,9 @@ Bytes encodeQt(const QImage& image, const char* format, int quality) {
     return fromQt(bytes);
 }
 
-// An Exif payload ("Exif\0\0" and a big-endian TIFF structure) with only the orientation tag.
+// The TIFF structure of an Exif payload with only the orientation tag, without "Exif\0\0".
 Bytes exifTiff(int orientation) {
-    Bytes p("MM", 2);
-    putBig16(p, 42);
-    putBig32(p, 8);
-    putBig16(p, 1);       // one entry
-    putBig16(p, 0x0112);  // orientation
-    putBig16(p, 3);       // SHORT
-    putBig32(p, 1);
-    putBig16(p, static_cast<unsigned>(orientation));
-    putBig16(p, 0);
-    putBig32(p, 0);  // no next IFD
-    return p;
+    return fromQt(fixtures::exifPayload(orientation, true).mid(6));
 }
 
 std::uint32_t crc32(const Bytes& bytes) {
