@@ -17,7 +17,8 @@ bool gzipped(const QByteArray& bytes) {
            static_cast<unsigned char>(bytes[1]) == 0x8B;
 }
 
-QByteArray inflated(const QByteArray& compressed) {
+// The data inflated, within the limit; null when it does not inflate within it.
+QByteArray inflated(const QByteArray& compressed, qsizetype limit) {
     z_stream stream{};
     if (inflateInit2(&stream, 16 + MAX_WBITS) != Z_OK)
         return {};
@@ -26,12 +27,12 @@ QByteArray inflated(const QByteArray& compressed) {
     stream.avail_in = static_cast<uInt>(compressed.size());
     int result = Z_OK;
     while (result == Z_OK) {
-        if (out.size() >= maxDocument) {
+        if (out.size() >= limit) {
             out.clear();
             break;
         }
         const qsizetype before = out.size();
-        out.resize(std::min(maxDocument, before + (qsizetype{1} << 16)));
+        out.resize(std::min(limit, before + (qsizetype{1} << 16)));
         stream.next_out = reinterpret_cast<Bytef*>(out.data() + before);
         stream.avail_out = static_cast<uInt>(out.size() - before);
         result = inflate(&stream, Z_NO_FLUSH);
@@ -41,15 +42,20 @@ QByteArray inflated(const QByteArray& compressed) {
     return result == Z_STREAM_END ? out : QByteArray();
 }
 
-// The document in a data: URL as Qt's renderer decodes it (base64 after the last "base64,");
-// null when the renderer would not decode it as a picture that can refer further.
-QByteArray embedded(QStringView url) {
+// The document in a data: URL as Qt's renderer decodes it (base64 after the last "base64,",
+// inflated when gzip-compressed); null when there is none. All the documents a file embeds
+// inflate to 64 MiB at most together: one that goes past it counts as referring outside.
+QByteArray embedded(QStringView url, qsizetype& inflateBudget, SvgContent& found) {
     const qsizetype at = url.lastIndexOf(QStringLiteral("base64,"));
     if (at < 0)
         return {};
     QByteArray data = QByteArray::fromBase64(url.mid(at + 7).toLatin1());
-    if (gzipped(data))
-        data = inflated(data);
+    if (gzipped(data)) {
+        data = inflated(data, inflateBudget);
+        if (data.isEmpty())
+            found.readsOutside = true;
+        inflateBudget -= data.size();
+    }
     return data;
 }
 
@@ -59,7 +65,7 @@ bool isExternal(QStringView reference) {
            !value.startsWith(QStringLiteral("data:"), Qt::CaseInsensitive);
 }
 
-void check(const QByteArray& document, int depth, SvgContent& found) {
+void check(const QByteArray& document, int depth, qsizetype& inflateBudget, SvgContent& found) {
     if (depth > maxNesting) {
         found.readsOutside = true;
         return;
@@ -92,9 +98,9 @@ void check(const QByteArray& document, int depth, SvgContent& found) {
                                                           Qt::CaseInsensitive)) {
                         // Raster pictures cannot refer further; anything that may be XML is
                         // checked as a document of its own.
-                        const QByteArray inner = embedded(value);
+                        const QByteArray inner = embedded(value, inflateBudget, found);
                         if (inner.trimmed().startsWith('<') || inner.left(4096).contains("<svg"))
-                            check(inner, depth + 1, found);
+                            check(inner, depth + 1, inflateBudget, found);
                     }
                 }
                 break;
@@ -114,13 +120,14 @@ QByteArray svgDocument(QIODevice& file) {
     if (bytes.size() > maxDocument)
         return {};
     if (gzipped(bytes))
-        bytes = inflated(bytes);
+        bytes = inflated(bytes, maxDocument);
     return bytes;
 }
 
 SvgContent svgContent(const QByteArray& document) {
     SvgContent found;
-    check(document, 0, found);
+    qsizetype inflateBudget = maxDocument;
+    check(document, 0, inflateBudget, found);
     return found;
 }
 
