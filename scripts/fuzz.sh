@@ -16,4 +16,5 @@ mkdir -p "$build/corpus" "$build/findings"
 export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 "$build/picture_fuzz" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -detect_leaks=0 \
-    -print_final_stats=1 -artifact_prefix="$build/findings/" "$@" "$build/corpus" "$build/fuzz-seeds"
+    -print_final_stats=1 -dict=tests/platform/picture/picture_fuzz.dict \
+    -artifact_prefix="$build/findings/" "$@" "$build/corpus" "$build/fuzz-seeds"
