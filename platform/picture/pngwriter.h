@@ -6,8 +6,9 @@
 namespace fw::pic {
 
 // zlib's level for a quality: PNG is lossless, so the quality only trades file size for time.
-// Levels 1..3 keep every quality within about 1.6 times the time of the default (quality 80,
-// level 1); zlib's higher levels take up to 40 times as long for files a few percent smaller.
+// Levels 1..3 keep every quality under twice the time of the default (quality 80, level 1:
+// level 3 takes about 1.6 times as long); zlib's higher levels take up to 40 times as long for
+// files a few percent smaller.
 // Quality -1 means the default.
 [[nodiscard]] int pngCompressionLevel(int quality);
 
