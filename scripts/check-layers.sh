@@ -40,7 +40,7 @@ helpabout: framework strings
 mainwindow: framework strings engine helpabout
 batchcli: engine
 platform_core: framework Qt6::Core
-platform_picture: framework platform_core Qt6::Gui PkgConfig::JPEG PkgConfig::PNG PkgConfig::TIFF PkgConfig::ZLIB
+platform_picture: framework platform_core Qt6::Gui PkgConfig::JPEG PkgConfig::PNG PkgConfig::TIFF PkgConfig::ZLIB PkgConfig::HEIF PkgConfig::JXL
 platform_ui: framework platform_picture Qt6::Widgets Qt6::Network
 platform_testing: framework platform_ui Qt6::Test
 vimbelicon: Qt6::Core Qt6::rcc

@@ -6,6 +6,7 @@ packages=(
     build-essential cmake pkg-config clang-format clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins qt6-svg-dev libqt6svg6
     qt6-qpa-plugins libgl-dev libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev
+    libheif-dev libjxl-dev
     libgtest-dev googletest fonts-dejavu-core
     librsvg2-bin dpkg-dev file desktop-file-utils appstream
     "$@"

@@ -5,8 +5,16 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstring>
 
+#include <libheif/heif.h>
+
+#include <jxl/decode.h>
+
+#include "platform/picture/heifcodec.h"
 #include "platform/picture/jpegcodec.h"
+#include "platform/picture/jxlcodec.h"
+#include "platform/picture/pngcodec.h"
 #include "platform/picture/qtcodec.h"
 
 namespace fw::pic {
@@ -14,6 +22,26 @@ namespace fw::pic {
 namespace {
 
 std::atomic<qint64> memoryLimit{qint64{2} << 30};
+
+// Enough of the start of a file to recognise its format (an ISO BMFF ftyp box with its brands).
+constexpr std::size_t sniffSize = 256;
+
+enum class Codec { Jpeg, Png, Jxl, Heif, Other };
+
+Codec codecOf(const unsigned char* head, std::size_t size) {
+    static constexpr unsigned char pngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (size >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF)
+        return Codec::Jpeg;
+    if (size >= sizeof pngSignature && std::memcmp(head, pngSignature, sizeof pngSignature) == 0)
+        return Codec::Png;
+    const JxlSignature jxl = JxlSignatureCheck(head, size);
+    if (jxl == JXL_SIG_CODESTREAM || jxl == JXL_SIG_CONTAINER)
+        return Codec::Jxl;
+    if (size >= 12 && std::memcmp(head + 4, "ftyp", 4) == 0 &&
+        heif_check_filetype(head, static_cast<int>(size)) != heif_filetype_no)
+        return Codec::Heif;
+    return Codec::Other;
+}
 
 QByteArray extensionOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -36,11 +64,22 @@ std::unique_ptr<PictureSource> openPictureSource(const std::string& path) {
         return nullptr;
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    unsigned char signature[3] = {};
-    const bool jpeg = ::pread(fd, signature, 3, 0) == 3 && signature[0] == 0xFF &&
-                      signature[1] == 0xD8 && signature[2] == 0xFF;
-    if (jpeg)
-        return JpegReader::open(fd);
+    unsigned char head[sniffSize] = {};
+    const ssize_t got = ::pread(fd, head, sizeof head, 0);
+    // Each codec takes over the descriptor. A file that has the signature of a format read here
+    // is that format or nothing: no other codec guesses at it.
+    switch (codecOf(head, got > 0 ? static_cast<std::size_t>(got) : 0)) {
+        case Codec::Jpeg:
+            return JpegReader::open(fd);
+        case Codec::Png:
+            return PngReader::open(fd);
+        case Codec::Jxl:
+            return JxlReader::open(fd);
+        case Codec::Heif:
+            return HeifReader::open(fd);
+        case Codec::Other:
+            break;
+    }
     return QtPictureReader::open(fd, extensionOf(path));
 }
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/picture/picturesource.h"
+
+// Conversions of one decoded row into the 8-bit layouts that pictures keep, for the codecs that
+// hand rows to a sink or fill an image row by row.
+namespace fw::pic {
+
+// Straight RGBA -> premultiplied RGBA, in place.
+void premultiplyRow(std::uint8_t* rgba, int width);
+// Premultiplied RGBA -> straight RGBA, in place.
+void unpremultiplyRow(std::uint8_t* rgba, int width);
+// RGB -> RGBX (X = 255). The rows must not overlap.
+void rgbToRgbx(const std::uint8_t* rgb, std::uint8_t* rgbx, int width);
+
+// Hands a decoded picture (Grayscale8, RGBX8888 or RGBA8888) to a sink row by row, transparent
+// rows premultiplied in place. False when the sink refuses it.
+bool handRows(QImage& image, RowSink& sink);
+
+// Maps samples of a given bit depth (9..16, in 16-bit words) to 8 bits, rounded to nearest.
+class DepthReducer {
+public:
+    explicit DepthReducer(int bits);
+    // count samples; out may be the same memory as in (it is written no faster than read).
+    void reduce(const std::uint16_t* in, std::uint8_t* out, int count) const;
+
+private:
+    std::vector<std::uint8_t> m_table;
+};
+
+}  // namespace fw::pic
