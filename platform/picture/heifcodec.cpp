@@ -69,6 +69,17 @@ struct ImageDeleter {
 };
 using ImagePtr = std::unique_ptr<const heif_image, ImageDeleter>;
 
+QByteArray profileOfNclx(heif_color_profile_nclx* nclx) {
+    const Chromaticities xy{{nclx->color_primary_white_x, nclx->color_primary_white_y},
+                            {nclx->color_primary_red_x, nclx->color_primary_red_y},
+                            {nclx->color_primary_green_x, nclx->color_primary_green_y},
+                            {nclx->color_primary_blue_x, nclx->color_primary_blue_y}};
+    QByteArray icc = iccForCodePoints(nclx->color_primaries, xy, nclx->transfer_characteristics);
+    heif_nclx_color_profile_free(nclx);
+    return icc;
+}
+
+// The colour box of the image item: an ICC profile, or an nclx description.
 QByteArray profileOf(const heif_image_handle* handle) {
     const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
     if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
@@ -83,13 +94,7 @@ QByteArray profileOf(const heif_image_handle* handle) {
     if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code != heif_error_Ok ||
         nclx == nullptr)
         return {};
-    const Chromaticities xy{{nclx->color_primary_white_x, nclx->color_primary_white_y},
-                            {nclx->color_primary_red_x, nclx->color_primary_red_y},
-                            {nclx->color_primary_green_x, nclx->color_primary_green_y},
-                            {nclx->color_primary_blue_x, nclx->color_primary_blue_y}};
-    QByteArray icc = iccForCodePoints(nclx->color_primaries, xy, nclx->transfer_characteristics);
-    heif_nclx_color_profile_free(nclx);
-    return icc;
+    return profileOfNclx(nclx);
 }
 
 // The decoded picture's rows as pictures keep them: RGBX or RGBA, 8 bits.
@@ -182,10 +187,12 @@ struct HeifReader::State {
             !decodedSizeFits(heif_image_handle_get_ispe_width(handle),
                              heif_image_handle_get_ispe_height(handle), bytes))
             return false;
-        icc = profileOf(handle);
-        if (!iccProfileFits(icc, 3))
-            icc.clear();
+        setProfile(profileOf(handle));
         return true;
+    }
+
+    void setProfile(QByteArray profile) {
+        icc = iccProfileFits(profile, 3) ? std::move(profile) : QByteArray();
     }
 
     // Decodes the primary image whole, refusing anything libheif had to patch up.
