@@ -2,23 +2,31 @@
 # Times vimbel-batch against vipsthumbnail, ImageMagick's mogrify and the bare libjpeg-turbo floor
 # on real photographs from Debian's wallpaper packages, in one run, and prints per tool the wall
 # time per picture, the peak memory and the mean PSNR against a Lanczos reference of the same size.
+# The jobs: the JPEGs into a 1024 x 768 box; the same pictures made HEIC and AVIF, into the same
+# box; 12 PNGs at 50 percent; a 100-megapixel PNG and a 16000 x 16000 16-bit RGBA PNG into the box.
 #
 #   bench/peers.sh [BUILD_DIR]      (default: build; vimbel-batch is built there first)
 #
-# Everything runs single-threaded. The corpus and the outputs go to a temporary folder.
+# Every tool runs single-threaded, pinned to one processor (codecs that start threads of their own,
+# such as dav1d, then share it). The corpus and the outputs go to a temporary folder; the HEIC,
+# AVIF and big PNG files made from the corpus are kept in $VIMBEL_BENCH_CACHE (default
+# ~/.cache/vimbel-bench), since making them takes longer than the benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
 scripts/install-deps.sh mate-backgrounds lomiri-wallpapers plasma-workspace-wallpapers \
-    gnome-backgrounds ukui-wallpapers libvips-tools imagemagick libjpeg-turbo-progs time python3
+    gnome-backgrounds ukui-wallpapers libvips-tools imagemagick libheif-examples time python3
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target vimbel-batch >/dev/null
+cmake --build "$build" -j"$(nproc)" --target vimbel-batch jpegfloor >/dev/null
 batch=$(realpath "$build/vimbel-batch")
+floor=$(realpath "$build/jpegfloor")
+cache=${VIMBEL_BENCH_CACHE:-$HOME/.cache/vimbel-bench}
+cpu=$(($(nproc) - 1))
 
 work=$(mktemp -d /tmp/vimbel-peers.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/jpeg" "$work/png"
+mkdir -p "$work/jpeg" "$work/png" "$work/heic" "$work/avif" "$work/png100" "$work/png16k" "$cache"
 
 # The corpus: every distinct JPEG photograph, and 12 PNGs of which 6 have transparency.
 python3 - "$work" <<'EOF'
@@ -50,6 +58,39 @@ for p, h in alpha[:6] + opaque[:6]:
     shutil.copy(p, os.path.join(work, "png", h[:10] + ".png"))
 EOF
 
+# The same photographs as HEIC and AVIF (heif-enc, quality 75), and the two big PNGs: a
+# 100-megapixel RGB one and a 16000 x 16000 16-bit RGBA one, both made from the largest JPEG.
+make_heif() {
+    local jpeg=$1 cache=$2 stem
+    stem=$(basename "$jpeg" .jpg)
+    [ -s "$cache/$stem.heic" ] || heif-enc -q 75 "$jpeg" -o "$cache/$stem.heic" >/dev/null
+    [ -s "$cache/$stem.avif" ] || heif-enc -A -q 75 -p speed=6 "$jpeg" -o "$cache/$stem.avif" >/dev/null
+}
+export -f make_heif
+ls "$work"/jpeg/*.jpg | xargs -P "$(nproc)" -I{} bash -c 'make_heif "$@"' _ {} "$cache"
+for f in "$work"/jpeg/*.jpg; do
+    stem=$(basename "$f" .jpg)
+    ln -s "$cache/$stem.heic" "$work/heic/$stem.heic"
+    ln -s "$cache/$stem.avif" "$work/avif/$stem.avif"
+done
+largest=$(identify -format '%[fx:w*h] %d/%f\n' "$work"/jpeg/*.jpg | sort -n | tail -1 | cut -d' ' -f2)
+if [ ! -s "$cache/big100.png" ]; then
+    scale=$(vipsheader -f width "$largest" | awk -v h="$(vipsheader -f height "$largest")" \
+        '{printf "%.6f", sqrt(100e6 / ($1 * h))}')
+    vips resize "$largest" "$cache/big100.png" "$scale"
+fi
+if [ ! -s "$cache/rgba16k.png" ]; then
+    vips thumbnail "$largest" "$work/t.v" 16000 --height 16000 --size force
+    vips linear "$work/t.v" "$work/tf.v" 257 0
+    vips cast "$work/tf.v" "$work/t16.v" ushort
+    vips bandjoin_const "$work/t16.v" "$work/t16a.v" 65535
+    vips copy "$work/t16a.v" "$work/t16i.v" --interpretation rgb16
+    vips copy "$work/t16i.v" "$cache/rgba16k.png"
+    rm -f "$work"/t*.v
+fi
+ln -s "$cache/big100.png" "$work/png100/big100.png"
+ln -s "$cache/rgba16k.png" "$work/png16k/rgba16k.png"
+
 njpeg=$(ls "$work/jpeg" | wc -l)
 npng=$(ls "$work/png" | wc -l)
 mp=$(identify -quiet -format '%w %h\n' "$work"/jpeg/* | awk '{s += $1 * $2} END {printf "%.0f", s / 1e6}')
@@ -59,35 +100,18 @@ export VIPS_CONCURRENCY=1 OMP_NUM_THREADS=1 MAGICK_THREAD_LIMIT=1
 results="$work/results.tsv"
 : > "$results"
 
-# measure NAME JOB OUTDIR COMMAND...: wall seconds and peak RSS of one whole run.
+# measure NAME JOB OUTDIR COMMAND...: wall seconds and peak RSS of one whole run, on one processor.
 measure() {
     local name=$1 job=$2 out=$3
     shift 3
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
+    /usr/bin/time -f "%e %M" -o "$work/time.txt" taskset -c "$cpu" "$@" >/dev/null 2>"$work/stderr.txt" ||
         { echo "$name failed:"; cat "$work/stderr.txt"; return 1; }
     read -r secs kb < "$work/time.txt"
     printf '%s\t%s\t%s\t%s\t%s\n' "$job" "$name" "$secs" "$kb" "$out" >> "$results"
 }
 
-# The floor: djpeg at the smallest DCT scale that covers the box target, piped to cjpeg. The scales
-# are worked out before the timing starts, so that only the codec runs are measured.
-identify -format '%d/%f %w %h\n' "$work"/jpeg/*.jpg 2>/dev/null | python3 -c "
-import sys
-for line in sys.stdin:
-    f, w, h = line.rsplit(' ', 2)
-    w, h = int(w), int(h)
-    tw, th = (1024, int(h * 1024 / w)) if w / 1024 > h / 768 else (int(w * (768 / h)), 768)
-    print(f, next(m for m in range(1, 9) if -(-w * m // 8) >= tw and -(-h * m // 8) >= th))
-" > "$work/floor-scales.txt"
-floor_jpeg() {
-    local out=$1 f s
-    while read -r f s; do
-        djpeg -scale "$s/8" "$f" | cjpeg -quality 80 > "$out/$(basename "$f")"
-    done < "$2"
-}
-export -f floor_jpeg
-
-mkdir -p "$work"/out-{vips,im,floor}-jpeg "$work"/out-{vips,vipsresize,im}-png
+mkdir -p "$work"/out-{vips,im,floor}-jpeg "$work"/out-{vips,vipsresize,im}-png \
+    "$work"/out-vips-{heic,avif,png100,png16k}
 
 # The JPEG job: fit in a 1024 x 768 box, JPEG quality 80. vimbel-batch makes its own output
 # folder beside the source.
@@ -98,8 +122,17 @@ measure vipsthumbnail jpeg "$work/out-vips-jpeg" sh -c \
     "vipsthumbnail -s 1024x768 -o '$work/out-vips-jpeg/%s.jpg[Q=80]' '$src'/*.jpg"
 measure mogrify jpeg "$work/out-im-jpeg" mogrify -limit thread 1 -path "$work/out-im-jpeg" \
     -resize 1024x768 -quality 80 "$src"/*.jpg
-measure libjpeg-floor jpeg "$work/out-floor-jpeg" bash -c \
-    "floor_jpeg '$work/out-floor-jpeg' '$work/floor-scales.txt'"
+measure libjpeg-floor jpeg "$work/out-floor-jpeg" "$floor" 1024 768 80 "$work/out-floor-jpeg" \
+    "$src"/*.jpg
+
+# The same box job on the same photographs as HEIC and AVIF, and on the two big PNGs.
+for job in heic avif png100 png16k; do
+    src="$work/$job"
+    measure vimbel "$job" "$work/$job (1024x768)" "$batch" --resizeType=2 --boxWidth=1024 \
+        --boxHeight=768 --jpegQuality=80 "$src"
+    measure vipsthumbnail "$job" "$work/out-vips-$job" sh -c \
+        "vipsthumbnail -s 1024x768 -o '$work/out-vips-$job/%s.jpg[Q=80]' '$src'/*"
+done
 
 # The PNG job: 50 percent, PNG.
 src="$work/png"
@@ -118,7 +151,9 @@ python3 - "$work" "$results" "$njpeg" "$npng" <<'EOF'
 import os, re, subprocess, sys
 work, results, njpeg, npng = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
 rows = [l.rstrip("\n").split("\t") for l in open(results)]
-srcdir = {"jpeg": os.path.join(work, "jpeg"), "png": os.path.join(work, "png")}
+jobs = ["jpeg", "heic", "avif", "png", "png100", "png16k"]
+srcdir = {job: os.path.join(work, job) for job in jobs}
+counts = {job: len(os.listdir(srcdir[job])) for job in jobs}
 
 def psnr(out, src):
     # Reference: ImageMagick Lanczos from the full source to the output's exact size.
@@ -133,19 +168,22 @@ def psnr(out, src):
 
 table = {}
 for job, name, secs, kb, out in rows:
-    n = njpeg if job == "jpeg" else npng
+    n = counts[job]
+    sources = {os.path.splitext(f)[0]: os.path.join(srcdir[job], f) for f in os.listdir(srcdir[job])}
     scores = []
     for f in sorted(os.listdir(out)):
-        stem = os.path.splitext(f)[0]
-        ext = ".jpg" if job == "jpeg" else ".png"
-        src = os.path.join(srcdir[job], stem + ext)
-        if os.path.exists(src):
+        src = sources.get(os.path.splitext(f)[0])
+        if src:
             scores.append(psnr(os.path.join(out, f), src))
     mean = sum(scores) / len(scores) if scores else float("nan")
     table[(job, name)] = (float(secs) * 1000 / n, int(kb) / 1024, mean, len(scores))
 
-for job in ("jpeg", "png"):
-    title = {"jpeg": "fit in 1024x768, JPEG q80", "png": "50 percent, PNG"}[job]
+titles = {"jpeg": "fit in 1024x768, JPEG q80", "heic": "the same as HEIC, fit in 1024x768",
+          "avif": "the same as AVIF, fit in 1024x768", "png": "50 percent, PNG",
+          "png100": "100-megapixel PNG, fit in 1024x768",
+          "png16k": "16000x16000 16-bit RGBA PNG, fit in 1024x768"}
+for job in jobs:
+    title = titles[job]
     print(f"\n{title}")
     print(f"{'tool':<15}{'ms/picture':>12}{'peak MB':>10}{'PSNR dB':>10}{'files':>7}{'time vs ours':>14}")
     ours = table[(job, "vimbel")][0]
