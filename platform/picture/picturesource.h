@@ -14,7 +14,8 @@ namespace fw::pic {
 class RowSink {
 public:
     virtual ~RowSink() = default;
-    // The decoded size and format (Grayscale8 or RGBX8888), before the first row; false to stop.
+    // The decoded size and format (Grayscale8, RGBX8888, or RGBA8888_Premultiplied for pictures
+    // with transparency), before the first row; false to stop.
     virtual bool begin(int width, int height, QImage::Format format) = 0;
     virtual void row(const std::uint8_t* pixels) = 0;
 };
