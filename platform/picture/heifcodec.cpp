@@ -181,8 +181,9 @@ struct HeifReader::State {
         alpha = heif_image_handle_has_alpha_channel(handle) != 0;
         premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle) != 0;
         deep = heif_image_handle_get_luma_bits_per_pixel(handle) > 8;
-        // What libheif holds decoded: 3 or 4 samples a pixel, two bytes each above 8 bits.
-        const int bytes = (alpha ? 4 : 3) * (deep ? 2 : 1);
+        // What libheif holds while it decodes: the codec's planes and reference pictures, and the
+        // interleaved RGB(A) picture; about 8 bytes a pixel, 16 above 8 bits.
+        const int bytes = deep ? 16 : 8;
         if (!decodedSizeFits(width, height, bytes) ||
             !decodedSizeFits(heif_image_handle_get_ispe_width(handle),
                              heif_image_handle_get_ispe_height(handle), bytes))

@@ -18,8 +18,8 @@ namespace fw::pic {
 namespace {
 
 constexpr std::size_t firstChunk = 64 * 1024;
-// The reduced decode: the DC of a lossy frame is an eighth of the picture on each axis.
-constexpr int dcRatio = 8;
+// The picture in 8 bits and libjxl's own buffers while it decodes (measured: under 7).
+constexpr int workingBytesPerPixel = 8;
 
 enum class Layout { Grey, Rgbx, Rgba };
 
@@ -71,86 +71,6 @@ bool isSrgb(const JxlColorEncoding& c) {
     return c.color_space == JXL_COLOR_SPACE_RGB && srgbCurve &&
            c.white_point == JXL_WHITE_POINT_D65 && c.primaries == JXL_PRIMARIES_SRGB;
 }
-
-// Sums of the full-resolution pixels that a flushed DC gives, per 8 x 8 block, weighted by alpha
-// so that transparent pixels lend no colour.
-class BlockAverager {
-public:
-    BlockAverager(int width, int height, int channels)
-        : m_width((width + dcRatio - 1) / dcRatio),
-          m_height((height + dcRatio - 1) / dcRatio),
-          m_channels(channels),
-          m_sums(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height) * 4),
-          m_counts(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height)) {}
-
-    static void take(void* opaque, std::size_t x, std::size_t y, std::size_t count,
-                     const void* pixels) {
-        static_cast<BlockAverager*>(opaque)->add(x, y, count,
-                                                 static_cast<const std::uint8_t*>(pixels));
-    }
-
-    void add(std::size_t x, std::size_t y, std::size_t count, const std::uint8_t* p) {
-        const std::size_t rowBase = y / dcRatio * static_cast<std::size_t>(m_width);
-        for (std::size_t i = 0; i < count; ++i, p += m_channels) {
-            const std::size_t block = rowBase + (x + i) / dcRatio;
-            std::uint32_t* sum = &m_sums[block * 4];
-            if (m_channels == 4) {
-                const std::uint32_t a = p[3];
-                sum[0] += p[0] * a;
-                sum[1] += p[1] * a;
-                sum[2] += p[2] * a;
-                sum[3] += a;
-            } else {
-                sum[0] += p[0];
-            }
-            ++m_counts[block];
-        }
-        m_visited += count;
-    }
-
-    [[nodiscard]] std::uint64_t visited() const { return m_visited; }
-
-    [[nodiscard]] QImage result(Layout layout) const {
-        QImage image = newImage(m_width, m_height,
-                                layout == Layout::Grey   ? QImage::Format_Grayscale8
-                                : layout == Layout::Rgba ? QImage::Format_RGBA8888
-                                                         : QImage::Format_RGBX8888);
-        if (image.isNull())
-            return {};
-        for (int by = 0; by < m_height; ++by) {
-            std::uint8_t* out = image.scanLine(by);
-            for (int bx = 0; bx < m_width; ++bx) {
-                const std::size_t block =
-                    static_cast<std::size_t>(by) * static_cast<std::size_t>(m_width) +
-                    static_cast<std::size_t>(bx);
-                const std::uint32_t n = std::max<std::uint32_t>(1, m_counts[block]);
-                const std::uint32_t* sum = &m_sums[block * 4];
-                if (m_channels == 1) {
-                    out[bx] = static_cast<std::uint8_t>((sum[0] + n / 2) / n);
-                    continue;
-                }
-                std::uint8_t* px = out + 4 * bx;
-                if (m_channels == 4 && sum[3] == 0) {
-                    px[0] = px[1] = px[2] = px[3] = 0;
-                    continue;
-                }
-                const std::uint32_t weight = m_channels == 4 ? sum[3] : n;
-                for (int c = 0; c < 3; ++c)
-                    px[c] = static_cast<std::uint8_t>((sum[c] + weight / 2) / weight);
-                px[3] = m_channels == 4 ? static_cast<std::uint8_t>((sum[3] + n / 2) / n) : 255;
-            }
-        }
-        return image;
-    }
-
-private:
-    int m_width;
-    int m_height;
-    int m_channels;
-    std::vector<std::uint32_t> m_sums;
-    std::vector<std::uint8_t> m_counts;
-    std::uint64_t m_visited = 0;
-};
 
 }  // namespace
 
@@ -240,7 +160,7 @@ struct JxlReader::State {
                     layout = alpha                          ? Layout::Rgba
                              : info.num_color_channels == 1 ? Layout::Grey
                                                             : Layout::Rgbx;
-                    if (!decodedSizeFits(info.xsize, info.ysize, layout == Layout::Grey ? 1 : 4))
+                    if (!decodedSizeFits(info.xsize, info.ysize, workingBytesPerPixel))
                         return false;
                     width = static_cast<int>(info.xsize);
                     height = static_cast<int>(info.ysize);
@@ -258,11 +178,10 @@ struct JxlReader::State {
         }
     }
 
-    // Decodes the first displayed frame, whole or (reduced) as the averaged 8 x 8 blocks of its
-    // flushed DC. Sets reduced when it tried that and the file did not allow it.
-    QImage decodeFrame(bool wantReduced, bool& reducedUnavailable) {
-        const int events = JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE |
-                           (wantReduced ? JXL_DEC_FRAME_PROGRESSION : 0);
+    // Decodes the first displayed frame whole. No smaller decode is cheaper: libjxl renders the
+    // DC that a lossy frame holds first only upsampled to the full size, which costs as much.
+    QImage decodeFrame() {
+        const int events = JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE;
         DecoderPtr decoder = newDecoder(events);
         if (!decoder)
             return {};
@@ -270,7 +189,6 @@ struct JxlReader::State {
         const JxlPixelFormat format = pixelFormat();
         JxlBasicInfo info{};
         QImage image;
-        std::unique_ptr<BlockAverager> blocks;
         for (;;) {
             switch (JxlDecoderProcessInput(decoder.get())) {
                 case JXL_DEC_NEED_MORE_INPUT:
@@ -288,48 +206,23 @@ struct JxlReader::State {
                     if (!chooseOutputColour(decoder.get(), info))
                         return {};
                     break;
-                case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
-                    if (wantReduced) {
-                        blocks = std::make_unique<BlockAverager>(
-                            width, height, static_cast<int>(format.num_channels));
-                        if (JxlDecoderSetImageOutCallback(decoder.get(), &format,
-                                                          BlockAverager::take,
-                                                          blocks.get()) != JXL_DEC_SUCCESS)
-                            return {};
-                    } else {
-                        image = newImage(width, height,
-                                         layout == Layout::Grey   ? QImage::Format_Grayscale8
-                                         : layout == Layout::Rgba ? QImage::Format_RGBA8888
-                                                                  : QImage::Format_RGBX8888);
-                        std::size_t needed = 0;
-                        if (image.isNull() ||
-                            JxlDecoderImageOutBufferSize(decoder.get(), &format, &needed) !=
-                                JXL_DEC_SUCCESS ||
-                            needed > static_cast<std::size_t>(image.sizeInBytes()) ||
-                            JxlDecoderSetImageOutBuffer(
-                                decoder.get(), &format, image.bits(),
-                                static_cast<std::size_t>(image.sizeInBytes())) != JXL_DEC_SUCCESS)
-                            return {};
-                    }
+                case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
+                    image = newImage(width, height,
+                                     layout == Layout::Grey   ? QImage::Format_Grayscale8
+                                     : layout == Layout::Rgba ? QImage::Format_RGBA8888
+                                                              : QImage::Format_RGBX8888);
+                    std::size_t needed = 0;
+                    if (image.isNull() ||
+                        JxlDecoderImageOutBufferSize(decoder.get(), &format, &needed) !=
+                            JXL_DEC_SUCCESS ||
+                        needed > static_cast<std::size_t>(image.sizeInBytes()) ||
+                        JxlDecoderSetImageOutBuffer(
+                            decoder.get(), &format, image.bits(),
+                            static_cast<std::size_t>(image.sizeInBytes())) != JXL_DEC_SUCCESS)
+                        return {};
                     break;
-                case JXL_DEC_FRAME_PROGRESSION:
-                    if (blocks &&
-                        JxlDecoderGetIntendedDownsamplingRatio(decoder.get()) == dcRatio &&
-                        JxlDecoderFlushImage(decoder.get()) == JXL_DEC_SUCCESS &&
-                        blocks->visited() ==
-                            static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height))
-                        return blocks->result(layout);
-                    reducedUnavailable = true;
-                    return {};
+                }
                 case JXL_DEC_FULL_IMAGE:
-                    if (blocks) {
-                        // A lossless frame has no DC to stop at; the full decode went to the
-                        // blocks.
-                        return blocks->visited() == static_cast<std::uint64_t>(width) *
-                                                        static_cast<std::uint64_t>(height)
-                                   ? blocks->result(layout)
-                                   : QImage();
-                    }
                     return image;
                 default:
                     return {};
@@ -365,24 +258,10 @@ QByteArray JxlReader::iccProfile() const {
     return d->icc;
 }
 
-QImage JxlReader::decode(double needWidth, double needHeight) {
+QImage JxlReader::decode(double, double) {
     if (d->failed)
         return {};
-    const bool reducedCovers = (d->width + dcRatio - 1) / dcRatio >= needWidth &&
-                               (d->height + dcRatio - 1) / dcRatio >= needHeight;
-    QImage image;
-    if (reducedCovers) {
-        bool unavailable = false;
-        image = d->decodeFrame(true, unavailable);
-        if (image.isNull() && !unavailable) {
-            d->failed = true;
-            return {};
-        }
-    }
-    if (image.isNull()) {
-        bool unused = false;
-        image = d->decodeFrame(false, unused);
-    }
+    QImage image = d->decodeFrame();
     if (image.isNull())
         d->failed = true;
     return image;

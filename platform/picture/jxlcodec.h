@@ -24,9 +24,7 @@ public:
     [[nodiscard]] QSize storedSize() const override;
     [[nodiscard]] int orientation() const override;
     [[nodiscard]] bool mayHaveAlpha() const override;
-    // Full size, or an eighth on each axis (rounded up) when that covers the need and the file
-    // holds that resolution first (the DC of a lossy picture): then the rest is not decoded.
-    // Null when the data is damaged or missing.
+    // Always full size. Null when the data is damaged or missing.
     [[nodiscard]] QImage decode(double needWidth, double needHeight) override;
     // Decodes as decode does, then hands on the rows, so that the decoded picture is released
     // as soon as it is drawn.

@@ -415,28 +415,4 @@ TEST(Codecs, JxlSamplesComeOutInEightBits) {
     EXPECT_EQ(greyAlphaOut.pixelColor(2, 1), QColor(90, 90, 90, 128));
 }
 
-// A lossy JPEG XL decodes only its DC (an eighth on each axis) when that covers the need, as a
-// JPEG decodes at a DCT scale; a finer need decodes it whole.
-TEST(Codecs, JxlDecodesItsDcWhenThatIsEnough) {
-    scratch::Dir dir;
-    const QImage stored = fixtures::quadrants(256, 160);
-    const std::string path =
-        fixtures::write(dir, "big.jxl", codecfixtures::jxl(stored, {.lossless = false}));
-    auto source = fw::pic::openPictureSource(path);
-    ASSERT_NE(source, nullptr);
-    const QImage dc = source->decode(32, 20);
-    ASSERT_EQ(dc.size(), QSize(32, 20));
-    EXPECT_LE(distance(dc.pixelColor(4, 4), kRed), 16);
-    EXPECT_LE(distance(dc.pixelColor(27, 4), QColor(0, 200, 0)), 16);
-    EXPECT_LE(distance(dc.pixelColor(4, 15), QColor(0, 0, 230)), 16);
-    EXPECT_LE(distance(dc.pixelColor(27, 15), QColor(240, 220, 0)), 16);
-    EXPECT_EQ(source->decode(33, 20).size(), QSize(256, 160));
-
-    auto src = Picture::Open(item(path));
-    resizeLikeTheEngine(src, 24, 15, dir.at("small.png"), PNG);
-    const QImage out = readBack(dir.at("small.png"));
-    EXPECT_LE(distance(out.pixelColor(3, 3), kRed), 16);
-    EXPECT_LE(distance(out.pixelColor(20, 11), QColor(240, 220, 0)), 16);
-}
-
 }  // namespace
