@@ -8,10 +8,13 @@
 #include "tests/engine/recordingworker.h"
 #include "tests/engine/testfolder.h"
 #include "tests/platform/picture/picturefiles.h"
+#include "tests/platform/picture/samplefiles.h"
 
 namespace {
 
 namespace files = picturefiles;
+using samplefiles::Damage;
+using samplefiles::Format;
 
 // Damaged, forged and hostile files, each between two good pictures: the good ones are saved;
 // the bad one posts its "Status" only and leaves no file, however far its header went. A file
@@ -39,6 +42,28 @@ TEST(DamagedPictures, AreSkippedBetweenGoodOnes) {
         {"scans.jpg", [](const TestFolder&) { return files::scanBombJpeg(4096, 4096, 10000); }},
         {"refinements.jpg",
          [](const TestFolder&) { return files::refinementBombJpeg(2048, 2048, 300); }},
+        {"crc.png",
+         [](const TestFolder&) { return samplefiles::damaged(Format::Png, Damage::BadCrc); }},
+        {"half.png",
+         [](const TestFolder&) { return samplefiles::damaged(Format::Png, Damage::CutInHalf); }},
+        {"claims-32767.png",
+         [](const TestFolder&) {
+             return samplefiles::damaged(Format::Png, Damage::HeaderClaims32767);
+         }},
+        {"claims-100000.png",
+         [](const TestFolder&) {
+             return samplefiles::damaged(Format::Png, Damage::HeaderClaims100000);
+         }},
+        {"claims-100.png",
+         [](const TestFolder&) {
+             return samplefiles::damaged(Format::Png, Damage::HeaderClaims100);
+         }},
+        {"half.heic",
+         [](const TestFolder&) { return samplefiles::damaged(Format::Heic, Damage::CutInHalf); }},
+        {"half.avif",
+         [](const TestFolder&) { return samplefiles::damaged(Format::Avif, Damage::CutInHalf); }},
+        {"half.jxl",
+         [](const TestFolder&) { return samplefiles::damaged(Format::Jxl, Damage::CutInHalf); }},
         {"outside.svg",
          [](const TestFolder& tmp) { return files::svgReferencing(tmp.path("private.png")); }},
         {"stylesheet.svg",
