@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QColor>
+#include <QColorSpace>
 #include <QImage>
 #include <QImageWriter>
 
@@ -16,6 +17,7 @@
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
+#include "tests/platform/picture/codecfixtures.h"
 #include "tests/platform/picture/picturefixtures.h"
 
 namespace picturefiles {
@@ -563,6 +565,27 @@ Bytes firstRowOnlyJpeg(int w, int h) {
     return greyJpegHeader(w, h, false) + scanHeader(0, 63, 0, 0) + bits.finish();
 }
 
+namespace {
+
+Bytes codecSeed(const QByteArray& bytes) {
+    return bytes.toStdString();
+}
+
+// The quadrants with the top left one clear.
+QImage alphaCorner() {
+    QImage image = quadrants(40, 30).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < 15; ++y)
+        for (int x = 0; x < 20; ++x)
+            image.setPixel(x, y, qRgba(230, 0, 0, 0));
+    return image;
+}
+
+QByteArray displayP3() {
+    return QColorSpace(QColorSpace::DisplayP3).iccProfile();
+}
+
+}  // namespace
+
 const std::vector<Seed>& seeds() {
     static const std::vector<Seed> all = {
         {"baseline.jpg",
@@ -600,6 +623,67 @@ const std::vector<Seed>& seeds() {
         {"quadrants.tga", [] { return tga(40, 30); }},
         {"quadrants.ppm", [] { return qtPicture(40, 30, "ppm"); }},
         {"quadrants.ico", [] { return qtPicture(32, 32, "ico"); }},
+        // The formats read through libpng, libheif and libjxl, with what each can carry.
+        {"orientation-6-iccp.png",
+         [] {
+             return codecSeed(codecfixtures::png(
+                 alphaCorner(), {.alpha = true, .orientation = 6, .icc = displayP3()}));
+         }},
+        {"grey-alpha.png",
+         [] {
+             return codecSeed(codecfixtures::png(alphaCorner(), {.alpha = true, .grey = true}));
+         }},
+        {"palette-trns.png",
+         [] {
+             return codecSeed(codecfixtures::png(alphaCorner(), {.alpha = true, .palette = true}));
+         }},
+        {"deep-interlaced.png",
+         [] {
+             return codecSeed(codecfixtures::png(
+                 alphaCorner(), {.bitDepth = 16, .alpha = true, .interlaced = true}));
+         }},
+        {"quadrants.heic", [] { return codecSeed(codecfixtures::heif(quadrants(40, 30), {})); }},
+        {"alpha-orientation-6-icc.heic",
+         [] {
+             return codecSeed(codecfixtures::heif(
+                 alphaCorner(), {.alpha = true, .orientation = 6, .icc = displayP3()}));
+         }},
+        {"thumbnail-two-images.heic",
+         [] { return codecSeed(codecfixtures::heif(quadrants(40, 30), {}, quadrants(30, 40))); }},
+        {"quadrants.avif",
+         [] {
+             return codecSeed(
+                 codecfixtures::heif(quadrants(40, 30), {.codec = codecfixtures::HeifCodec::Av1}));
+         }},
+        {"alpha-nclx.avif",
+         [] {
+             return codecSeed(
+                 codecfixtures::heif(alphaCorner(), {.codec = codecfixtures::HeifCodec::Av1,
+                                                     .alpha = true,
+                                                     .orientation = 3,
+                                                     .nclxPrimaries = 12,
+                                                     .nclxTransfer = 13}));
+         }},
+        // (libaom 3.6 fails on 10-bit input: the deep seed is HEVC.)
+        {"alpha-10-bit.heic",
+         [] {
+             return codecSeed(codecfixtures::heif(
+                 alphaCorner(), {.alpha = true, .bitDepth = 10, .orientation = 8}));
+         }},
+        {"lossy.jxl",
+         [] { return codecSeed(codecfixtures::jxl(quadrants(40, 30), {.lossless = false})); }},
+        {"alpha-orientation-6-icc.jxl",
+         [] {
+             return codecSeed(codecfixtures::jxl(
+                 alphaCorner(), {.alpha = true, .orientation = 6, .icc = displayP3()}));
+         }},
+        {"grey-alpha-deep.jxl",
+         [] {
+             return codecSeed(
+                 codecfixtures::jxl(alphaCorner(), {.alpha = true, .grey = true, .bitDepth = 16}));
+         }},
+        {"animation.jxl",
+         [] { return codecSeed(codecfixtures::jxl(quadrants(40, 30), {}, quadrants(40, 30))); }},
         {"halves.svg", [] { return svg(60, 30); }},
         {"text.svg", [] { return svgWithText(80, 30); }},
     };
