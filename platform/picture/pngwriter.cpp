@@ -58,6 +58,9 @@ struct Writer {
             return false;
         if (setjmp(png_jmpbuf(png)))
             return false;
+        // libpng reads colour profiles that it refuses to write (an unknown profile class, say):
+        // such a profile is left out with a warning instead of failing the save.
+        png_set_benign_errors(png, 1);
         png_set_write_fn(png, &out, writeData, flushData);
         const bool grey = image.format() == QImage::Format_Grayscale8;
         const bool alpha = image.format() == QImage::Format_RGBA8888;

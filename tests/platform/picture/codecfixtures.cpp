@@ -352,6 +352,11 @@ QByteArray jxl(const QImage& input, const JxlOptions& o, const QImage& secondFra
     return out;
 }
 
+QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data) {
+    constexpr qsizetype headerEnd = 8 + 4 + 4 + 13 + 4;
+    return png.left(headerEnd) + pngChunk(type, data) + png.mid(headerEnd);
+}
+
 QByteArray withBadCrc(const QByteArray& png, const char* type) {
     QByteArray out = png;
     qsizetype at = 8;

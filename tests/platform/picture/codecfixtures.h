@@ -47,6 +47,8 @@ struct JxlOptions {
 [[nodiscard]] QByteArray jxl(const QImage& image, const JxlOptions& options = {},
                              const QImage& secondFrame = QImage());
 
+// The PNG with a chunk of that type and data inserted after its header.
+[[nodiscard]] QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data);
 // The file with the CRC of its first chunk of that type made wrong.
 [[nodiscard]] QByteArray withBadCrc(const QByteArray& png, const char* type);
 // A PNG that declares a size and holds one empty row of data.

@@ -252,6 +252,18 @@ TEST(Codecs, PngColourChunksGiveTheProfile) {
     EXPECT_EQ(profileOf(codecfixtures::png(image, {.icc = p3})), p3);
     EXPECT_EQ(profileOf(codecfixtures::png(image, {.srgbChunk = true})), QByteArray());
     EXPECT_EQ(profileOf(codecfixtures::png(image, {})), QByteArray());
+    // A profile that libpng reads but would not write (its class unknown) does not stop a PNG
+    // save: it is left out.
+    QByteArray odd = p3;
+    odd.replace(12, 4, "mtnr");
+    QByteArray body("ICC profile\0\0", 13);
+    body.append(qCompress(odd, 9).mid(4));  // a zlib stream after Qt's 4-byte length
+    const std::string oddPath = fixtures::write(
+        dir, "odd.png", codecfixtures::withChunk(codecfixtures::png(image, {}), "iCCP", body));
+    ASSERT_EQ(profileOf(QByteArray::fromStdString(scratch::readAll(oddPath))), odd);
+    resizeLikeTheEngine(Picture::Open(item(oddPath)), 4, 4, dir.at("odd-out.png"), PNG);
+    EXPECT_FALSE(readBack(dir.at("odd-out.png")).isNull());
+
     // gAMA alone: what Qt made of it before libpng read PNGs here.
     QByteArray gamma = codecfixtures::png(image, {});
     QByteArray gama("\0\0\0\x04gAMA\0\0\xb1\x8f", 12);
