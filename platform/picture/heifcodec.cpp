@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -188,6 +189,13 @@ struct HeifReader::State {
             !decodedSizeFits(heif_image_handle_get_ispe_width(handle),
                              heif_image_handle_get_ispe_height(handle), bytes))
             return false;
+        // Nothing decoded may be much bigger than the picture: libheif checks what it allocates
+        // (a grid's declared output, a coded picture) against this limit only, not against the
+        // picture's own size. Coded pictures are padded to whole blocks (HEVC's up to 64, AV1's
+        // up to 128 pixels).
+        const int largest = std::max({width, height, heif_image_handle_get_ispe_width(handle),
+                                      heif_image_handle_get_ispe_height(handle)});
+        heif_context_set_maximum_image_size_limit(context, (largest / 128 + 1) * 128 + 1);
         setProfile(profileOf(handle));
         return true;
     }

@@ -292,6 +292,12 @@ TEST(Codecs, DamagedFilesAreRefused) {
     const QByteArray avif = codecfixtures::heif(small, {.codec = codecfixtures::HeifCodec::Av1});
     const QByteArray jxl = codecfixtures::jxl(noisy, {.lossless = false});
     ASSERT_GT(bigPng.count("IDAT"), 2) << "the image data should span several chunks";
+    // libheif wraps a picture whose sides are not whole blocks in a grid of one tile; its
+    // descriptor (in the idat box) declares the output size, which libheif allocates.
+    QByteArray hugeGrid = codecfixtures::heif(fixtures::quadrants(40, 30), {.alpha = true});
+    const qsizetype idat = hugeGrid.indexOf("idat");
+    ASSERT_GT(idat, 0) << "no grid";
+    hugeGrid.replace(idat + 8, 4, QByteArray(4, '\xff'));
     struct Case {
         const char* what;
         QByteArray file;
@@ -307,6 +313,7 @@ TEST(Codecs, DamagedFilesAreRefused) {
         {"heic cut in half", heic.left(heic.size() / 2)},
         {"heic cut before its end", heic.left(heic.size() - 20)},
         {"avif cut in half", avif.left(avif.size() / 2)},
+        {"heic whose grid declares 65535 x 65535", hugeGrid},
         {"jxl cut in half", jxl.left(jxl.size() / 2)},
         {"jxl cut before its end", jxl.left(jxl.size() - 20)},
         {"jxl header only", jxl.left(24)},

@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/picture/codecfixtures.h"
 #include "tests/platform/picture/picturefiles.h"
+#include "tests/platform/picture/picturefixtures.h"
 
 namespace {
 
@@ -27,6 +29,25 @@ struct File {
     std::string name;
     std::function<Bytes()> make;
 };
+
+Bytes codecBytes(const QByteArray& bytes) {
+    return bytes.toStdString();
+}
+
+Bytes cutHalf(const QByteArray& bytes) {
+    return bytes.left(bytes.size() / 2).toStdString();
+}
+
+// Smooth colour waves: compresses like a photograph, not like flat colour.
+QImage noise(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            row[x] = qRgb((x * 7 + y * 3) % 256, (x * y / 97) % 256, (x + y * 13) % 256);
+    }
+    return image;
+}
 
 std::vector<File> hostile() {
     namespace p = picturefiles;
@@ -49,6 +70,26 @@ std::vector<File> hostile() {
         {"cut-5000x4000.tiff", [] { return p::truncated(p::tiff(5000, 4000), 30'000'000); }},
         {"cut-4000x3000.webp",
          [] { return p::truncated(p::qtPicture(4000, 3000, "webp", 80), 20'000); }},
+        // PNG headers that declare what the file cannot hold; a HEIC whose grid declares far
+        // more than its picture; big HEIC, AVIF, JPEG XL and PNG files cut short.
+        {"header-32767.png", [] { return codecBytes(codecfixtures::pngHeaderOnly(32767, 32767)); }},
+        {"header-100000.png",
+         [] { return codecBytes(codecfixtures::pngHeaderOnly(100000, 100000)); }},
+        {"grid-65535-40x30.heic",
+         [] {
+             QByteArray grid = codecfixtures::heif(fixtures::quadrants(40, 30), {.alpha = true});
+             grid.replace(grid.indexOf("idat") + 8, 4, QByteArray(4, '\xff'));
+             return codecBytes(grid);
+         }},
+        {"cut-4000x3000.heic", [] { return cutHalf(codecfixtures::heif(noise(4000, 3000), {})); }},
+        {"cut-4000x3000.avif",
+         [] {
+             return cutHalf(
+                 codecfixtures::heif(noise(4000, 3000), {.codec = codecfixtures::HeifCodec::Av1}));
+         }},
+        {"cut-4000x3000.jxl",
+         [] { return cutHalf(codecfixtures::jxl(noise(4000, 3000), {.lossless = false})); }},
+        {"cut-4000x3000.png", [] { return cutHalf(codecfixtures::png(noise(4000, 3000), {})); }},
         // Good big pictures, for comparison.
         {"good-8000x6000.jpg",
          [] {
