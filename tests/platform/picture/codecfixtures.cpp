@@ -238,6 +238,13 @@ QByteArray heif(const QImage& image, const HeifOptions& o, const QImage& decoy) 
         heif_context_encode_image(h.context, picture.get(), h.encoder, options, &handle);
     heif_encoding_options_free(options);
     check(encoded);
+    if (o.exifOrientation != 0) {
+        // libheif takes the TIFF structure after a 4-byte offset to it.
+        const QByteArray tiff = fixtures::exifPayload(o.exifOrientation, true).mid(6);
+        const QByteArray exif = QByteArray(4, '\0') + tiff;
+        check(heif_context_add_exif_metadata(h.context, handle, exif.constData(),
+                                             static_cast<int>(exif.size())));
+    }
     if (!decoy.isNull()) {
         check(heif_context_set_primary_image(h.context, handle));
         auto thumb = heifImage(decoy, false, 8);

@@ -24,10 +24,11 @@ enum class HeifCodec { Hevc, Av1 };
 struct HeifOptions {
     HeifCodec codec = HeifCodec::Hevc;
     bool alpha = false;
-    int bitDepth = 8;       // 8 or 10; 10 takes the image's 16-bit colours scaled down
-    int orientation = 1;    // written as irot/imir
-    QByteArray icc{};       // a prof colour box; without it libheif writes its sRGB nclx
-    int nclxPrimaries = 0;  // with the transfer, an nclx colour box of these code points
+    int bitDepth = 8;         // 8 or 10; 10 takes the image's 16-bit colours scaled down
+    int orientation = 1;      // written as irot/imir
+    QByteArray icc{};         // a prof colour box; without it libheif writes its sRGB nclx
+    int exifOrientation = 0;  // 1..8: Exif metadata with that orientation tag, as phones add
+    int nclxPrimaries = 0;    // with the transfer, an nclx colour box of these code points
     int nclxTransfer = 0;
 };
 // With a decoy, the file also holds a thumbnail of it and, before the primary image, another

@@ -330,6 +330,27 @@ TEST(Codecs, DamagedFilesAreRefused) {
     }
 }
 
+// HEIF turns its pictures with its own transformations (irot, imir); an Exif orientation that a
+// phone writes beside them says the same again and is not applied a second time.
+TEST(Codecs, HeifExifOrientationIsNotAppliedTwice) {
+    scratch::Dir dir;
+    const QImage stored = fixtures::quadrants(64, 40);
+    const QImage expected = uprightReference(stored, 6);
+    auto src = Picture::Open(item(fixtures::write(
+        dir, "phone.heic", codecfixtures::heif(stored, {.orientation = 6, .exifOrientation = 6}))));
+    ASSERT_NE(src, nullptr);
+    ASSERT_EQ(src->Width(), 40);
+    ASSERT_EQ(src->Height(), 64);
+    resizeLikeTheEngine(src, 20, 32, dir.at("phone.png"), PNG);
+    const QImage out = readBack(dir.at("phone.png"));
+    for (auto [fx, fy] : {std::pair{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
+        EXPECT_LE(
+            distance(out.pixelColor(static_cast<int>(fx * 20), static_cast<int>(fy * 32)),
+                     expected.pixelColor(static_cast<int>(fx * 40), static_cast<int>(fy * 64))),
+            24);
+    }
+}
+
 // Only the primary image is the picture: not a thumbnail, not another image of the file, not a
 // later frame.
 TEST(Codecs, OnlyThePrimaryImageIsThePicture) {
