@@ -15,6 +15,7 @@
 #include "platform/picture/decodelimits.h"
 #include "platform/picture/imagebuffer.h"
 #include "platform/picture/pixelrows.h"
+#include "platform/picture/quietstderr.h"
 
 namespace fw::pic {
 
@@ -173,6 +174,7 @@ struct HeifReader::State {
         if (context == nullptr)
             return false;
         heif_context_set_maximum_image_size_limit(context, maxSide);
+        const QuietStderr quiet;
         if (heif_context_read_from_reader(context, &fileReader, &input, nullptr).code !=
                 heif_error_Ok ||
             heif_context_get_primary_image_handle(context, &handle).code != heif_error_Ok)
@@ -219,6 +221,7 @@ struct HeifReader::State {
             deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
                  : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
         heif_image* image = nullptr;
+        const QuietStderr quiet;
         const heif_error error =
             heif_decode_image(handle, &image, heif_colorspace_RGB, chroma, options);
         heif_decoding_options_free(options);

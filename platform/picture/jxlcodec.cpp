@@ -12,6 +12,7 @@
 #include "platform/picture/decodelimits.h"
 #include "platform/picture/imagebuffer.h"
 #include "platform/picture/pixelrows.h"
+#include "platform/picture/quietstderr.h"
 
 namespace fw::pic {
 
@@ -142,6 +143,7 @@ struct JxlReader::State {
     }
 
     bool readHeader() {
+        const QuietStderr quiet;
         DecoderPtr decoder = newDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING);
         if (!decoder)
             return false;
@@ -181,6 +183,7 @@ struct JxlReader::State {
     // Decodes the first displayed frame whole. No smaller decode is cheaper: libjxl renders the
     // DC that a lossy frame holds first only upsampled to the full size, which costs as much.
     QImage decodeFrame() {
+        const QuietStderr quiet;
         const int events = JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE;
         DecoderPtr decoder = newDecoder(events);
         if (!decoder)

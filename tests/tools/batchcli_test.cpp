@@ -19,6 +19,7 @@
 #include "tests/engine/childprocess.h"
 #include "tests/engine/testfolder.h"
 #include "tests/platform/picture/picturefiles.h"
+#include "tests/platform/picture/samplefiles.h"
 #include "tools/batchoptions.h"
 #include "tools/jsonline.h"
 
@@ -239,6 +240,9 @@ TEST(VimbelBatch, RendersTextAndKeepsQuietAboutSkippedFiles) {
     tmp.writeFile("in/c.tiff",
                   picturefiles::truncated(picturefiles::qtPicture(300, 200, "tiff"), 3000));
     tmp.writeFile("in/d.jpg", picturefiles::garbageHuffmanJpeg(64, 64));
+    // libjxl prints its complaints itself.
+    tmp.writeFile("in/d2.jxl",
+                  samplefiles::damaged(samplefiles::Format::Jxl, samplefiles::Damage::Scrambled));
     tmp.writePicture("in/e.png", 30, 40, fw::Picture::FormatPNG);
     const std::string errors = tmp.path("stderr.txt");
     ScopedEnv noRuntimeDir("XDG_RUNTIME_DIR", "");
@@ -246,11 +250,12 @@ TEST(VimbelBatch, RendersTextAndKeepsQuietAboutSkippedFiles) {
         runTool("--proportionalSize=20 '" + tmp.path("in") + "'", /*withErrors=*/false, errors);
     EXPECT_EQ(done.exitCode, 0);
     EXPECT_EQ(done.output,
-              "{\"Status\":\"Processing picture 1 of 5\"}\n{\"NbDone\":1}\n"
-              "{\"Status\":\"Processing picture 2 of 5\"}\n{\"NbDone\":2}\n"
-              "{\"Status\":\"Processing picture 3 of 5\"}\n"
-              "{\"Status\":\"Processing picture 4 of 5\"}\n"
-              "{\"Status\":\"Processing picture 5 of 5\"}\n{\"NbDone\":5}\n{\"Done\":true}\n");
+              "{\"Status\":\"Processing picture 1 of 6\"}\n{\"NbDone\":1}\n"
+              "{\"Status\":\"Processing picture 2 of 6\"}\n{\"NbDone\":2}\n"
+              "{\"Status\":\"Processing picture 3 of 6\"}\n"
+              "{\"Status\":\"Processing picture 4 of 6\"}\n"
+              "{\"Status\":\"Processing picture 5 of 6\"}\n"
+              "{\"Status\":\"Processing picture 6 of 6\"}\n{\"NbDone\":6}\n{\"Done\":true}\n");
     EXPECT_EQ(tmp.names("in (B20)"), (std::vector<std::string>{"a.jpg", "b.jpg", "e.jpg"}));
     std::ifstream errorText(errors);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(errorText), {}), "");

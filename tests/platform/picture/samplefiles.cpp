@@ -103,6 +103,12 @@ std::string damaged(Format format, Damage damage) {
     switch (damage) {
         case Damage::CutInHalf:
             return whole.left(whole.size() / 2).toStdString();
+        case Damage::Scrambled: {
+            QByteArray scrambled = whole;
+            for (qsizetype i = scrambled.size() / 4; i < scrambled.size(); i += 5)
+                scrambled[i] = static_cast<char>(scrambled[i] ^ 0x5A);
+            return scrambled.toStdString();
+        }
         case Damage::BadCrc:
             return codecfixtures::withBadCrc(whole, "IDAT").toStdString();
         case Damage::HeaderClaims32767:

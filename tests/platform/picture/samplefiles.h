@@ -14,6 +14,7 @@ enum class Format { Jpeg, Png, Heic, Avif, Jxl };
 
 enum class Damage {
     CutInHalf,
+    Scrambled,          // every fifth byte past the first quarter changed
     BadCrc,             // PNG: a wrong CRC on its image data
     HeaderClaims32767,  // PNG: a header declaring 32767 x 32767 and one empty row of data
     HeaderClaims100000,
