@@ -6,24 +6,31 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
-                           const std::vector<std::string>& environment, const std::string& folder) {
+                           const std::vector<std::string>& environment,
+                           const ChildOptions& options) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe failed");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (!folder.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    if (options.errorFile.empty())
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDERR_FILENO);
+    else
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, options.errorFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!options.folder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, options.folder.c_str());
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t all;
@@ -40,9 +47,11 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments,
     argv.push_back(nullptr);
     // The sanitizers' options of the test run hold for the child too.
     std::vector<std::string> variables = environment;
-    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        if (const char* value = std::getenv(name))
-            variables.push_back(std::string(name) + "=" + value);
+    for (const std::string name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
+        const bool given = std::any_of(variables.begin(), variables.end(),
+                                       [&](const auto& v) { return v.starts_with(name + "="); });
+        if (const char* value = std::getenv(name.c_str()); value != nullptr && !given)
+            variables.push_back(name + "=" + value);
     }
     std::vector<char*> envp;
     for (const std::string& e : variables)
@@ -133,4 +142,33 @@ std::string ChildProcess::wait(std::chrono::milliseconds timeout) {
     if (WIFSIGNALED(*m_status))
         return "ended by signal " + std::to_string(WTERMSIG(*m_status));
     return "stopped";
+}
+
+std::optional<int> ChildProcess::exitCode() const {
+    if (!m_status || !WIFEXITED(*m_status))
+        return std::nullopt;
+    return WEXITSTATUS(*m_status);
+}
+
+std::vector<std::string> privateSession(const std::string& folder, const std::string& runtime) {
+    namespace fs = std::filesystem;
+    for (const char* sub : {"home", "config", "data"})
+        fs::create_directories(fs::path(folder) / sub);
+    const fs::path runtimeFolder = fs::path(folder) / runtime;
+    fs::create_directories(runtimeFolder);
+    fs::permissions(runtimeFolder, fs::perms::owner_all, fs::perm_options::replace);
+    return {"HOME=" + folder + "/home",
+            "XDG_CONFIG_HOME=" + folder + "/config",
+            "XDG_DATA_HOME=" + folder + "/data",
+            "XDG_RUNTIME_DIR=" + runtimeFolder.string(),
+            "PATH=/usr/bin:/bin",
+            "QT_QPA_PLATFORM=offscreen",
+            "QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu"};
+}
+
+std::vector<std::string> currentEnvironment() {
+    std::vector<std::string> variables;
+    for (char** variable = environ; *variable != nullptr; ++variable)
+        variables.emplace_back(*variable);
+    return variables;
 }

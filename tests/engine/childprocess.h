@@ -7,15 +7,19 @@
 #include <string>
 #include <vector>
 
+// How a child process runs, besides its command line and environment.
+struct ChildOptions {
+    std::string folder;                   // where it runs; empty: this process's folder
+    std::string errorFile = "/dev/null";  // where its standard error goes; empty: with its output
+};
+
 // A program run as a child process: a chosen environment (with the sanitizers' options of the test
 // run), its signals at their defaults whatever the test runner ignores, its standard output read
-// through a pipe and its standard error discarded. A child still running when the object goes is
-// killed.
+// through a pipe. A child still running when the object goes is killed.
 class ChildProcess {
 public:
-    // Runs in the folder when one is given, else in this process's.
     ChildProcess(const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& environment, const std::string& folder = {});
+                 const std::vector<std::string>& environment, const ChildOptions& options = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -29,6 +33,8 @@ public:
     // Waits for it to end, reading and keeping what it still writes. Tells how it ended: "exit
     // code N", "ended by signal N", or "still running" after the timeout.
     [[nodiscard]] std::string wait(std::chrono::milliseconds timeout);
+    // Its exit code once it has ended by exiting; nothing while it runs or when a signal ended it.
+    [[nodiscard]] std::optional<int> exitCode() const;
     // Everything read from its standard output so far.
     [[nodiscard]] const std::string& output() const { return m_output; }
 
@@ -41,3 +47,11 @@ private:
     std::size_t m_consumed = 0;   // bytes of m_output already handed out as lines
     std::optional<int> m_status;  // the wait status, once it has ended
 };
+
+// This process's environment, to run a child in the same session.
+[[nodiscard]] std::vector<std::string> currentEnvironment();
+// The environment of a desktop session of its own below the folder, so that children in it meet
+// only each other: its home, configuration, data and runtime folders (made here, the runtime
+// folder for the user alone), the offscreen screen and the fonts the windows are laid out for.
+[[nodiscard]] std::vector<std::string> privateSession(const std::string& folder,
+                                                      const std::string& runtime = "runtime");

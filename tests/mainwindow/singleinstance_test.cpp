@@ -10,10 +10,8 @@
 
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +19,7 @@
 #include <vector>
 
 #include "tests/engine/childprocess.h"
+#include "tests/engine/testfolder.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -33,35 +32,19 @@ constexpr auto kStart = 60s;
 class SingleInstanceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vimbel-single-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        scratch = pattern;
-        for (const char* sub : {"home", "config", "run", "run2", "pictures", "other"})
-            fs::create_directory(scratch / sub);
-        fs::permissions(scratch / "run", fs::perms::owner_all, fs::perm_options::replace);
-        fs::permissions(scratch / "run2", fs::perms::owner_all, fs::perm_options::replace);
-        std::ofstream(scratch / "other" / "photo.jpg") << "not really a picture";
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(scratch, ignored);
+        folder.makeFolder("pictures");
+        folder.makeFolder("other");
+        folder.writeFile("other/photo.jpg", "not really a picture");
     }
 
-    [[nodiscard]] std::vector<std::string> session(const char* runtime) const {
-        return {"HOME=" + (scratch / "home").string(),
-                "XDG_CONFIG_HOME=" + (scratch / "config").string(),
-                "XDG_RUNTIME_DIR=" + (scratch / runtime).string(),
-                "PATH=/usr/bin:/bin",
-                "QT_QPA_PLATFORM=offscreen",
-                "QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu"};
-    }
     // A start of the program in the scratch folder, in the session of that runtime folder.
     [[nodiscard]] std::unique_ptr<ChildProcess> start(const std::string& program,
                                                       const std::vector<std::string>& arguments,
                                                       const char* runtime = "run") const {
         std::vector<std::string> command{program};
         command.insert(command.end(), arguments.begin(), arguments.end());
-        return std::make_unique<ChildProcess>(command, session(runtime), scratch.string());
+        return std::make_unique<ChildProcess>(command, privateSession(folder.path(), runtime),
+                                              ChildOptions{.folder = folder.path()});
     }
     [[nodiscard]] std::unique_ptr<ChildProcess> vimbel(const std::vector<std::string>& arguments,
                                                        const char* runtime = "run") const {
@@ -102,7 +85,8 @@ protected:
         EXPECT_EQ(later->wait(kStart), "exit code 0");
     }
 
-    fs::path scratch;
+    TestFolder folder;
+    const fs::path scratch = folder.path();
 };
 
 // The running program is the built program with a probe on its output (handoverprobe); the

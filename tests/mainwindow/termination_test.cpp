@@ -4,7 +4,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -39,31 +38,13 @@ std::string percentToPngRecord() {
     return r;
 }
 
-// A process of its own: its own home, preferences and runtime folders, the offscreen screen.
-std::vector<std::string> environmentIn(const TestFolder& tmp) {
-    return {"HOME=" + tmp.path("home"),
-            "XDG_CONFIG_HOME=" + tmp.path("config"),
-            "XDG_DATA_HOME=" + tmp.path("data"),
-            "XDG_RUNTIME_DIR=" + tmp.path("runtime"),
-            "PATH=/usr/bin:/bin",
-            "QT_QPA_PLATFORM=offscreen",
-            "QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu"};
-}
-
-void prepare(const TestFolder& tmp) {
-    for (const char* folder : {"home", "config", "data", "runtime"})
-        tmp.makeFolder(folder);
-    std::filesystem::permissions(tmp.path("runtime"), std::filesystem::perms::owner_all);
-}
-
 // SIGTERM at logout, SIGINT from Ctrl+C, SIGHUP from a closed terminal: each closes the main
 // window as its close button does, so the settings are saved and the program exits with 0.
 TEST(Termination, SignalClosesTheMainWindowAndSavesTheSettings) {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
         TestFolder tmp;
-        prepare(tmp);
-        ChildProcess program({VIMBEL_PATH}, environmentIn(tmp));
+        ChildProcess program({VIMBEL_PATH}, privateSession(tmp.path()));
         const auto deadline = std::chrono::steady_clock::now() + 20s;
         while (!program.catches(signal) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(10ms);
@@ -78,7 +59,7 @@ TEST(Termination, SignalClosesTheMainWindowAndSavesTheSettings) {
 // stays, the batch stops there, and the settings are saved as they were.
 TEST(Termination, SignalDuringABatchStopsAfterThePictureBeingMade) {
     TestFolder tmp;
-    prepare(tmp);
+    const std::vector<std::string> session = privateSession(tmp.path());
     const std::string record = percentToPngRecord();
     ASSERT_EQ(record.size(), 27u);
     tmp.writeFile("config/Vimbel! preferences", record);
@@ -87,7 +68,7 @@ TEST(Termination, SignalDuringABatchStopsAfterThePictureBeingMade) {
         tmp.writeNoise(std::string("Big/") + name, 1500, 1500);
     const std::string out = "Big (100%)";
 
-    ChildProcess program({BATCHPROBE_PATH, tmp.path("Big")}, environmentIn(tmp));
+    ChildProcess program({BATCHPROBE_PATH, tmp.path("Big")}, session);
     ASSERT_EQ(program.readLine(30s), "started");
     bool writing = false;
     const auto deadline = std::chrono::steady_clock::now() + 30s;

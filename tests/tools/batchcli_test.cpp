@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -121,27 +118,20 @@ TEST(JsonLine, WritesOneEscapedObject) {
 }
 
 struct Outcome {
-    int exitCode = -1;
+    int exitCode = -1;  // -1: it did not end by exiting
     std::string output;
 };
 
-// Runs the tool with a shell command line, collecting its standard output; its standard error
-// goes along, to the file named, or nowhere.
-Outcome runTool(const std::string& arguments, bool withErrors = false,
+// Runs the tool on the arguments in this process's environment, collecting its standard output;
+// its standard error goes along, to the file named, or nowhere.
+Outcome runTool(const Args& arguments, bool withErrors = false,
                 const std::string& errorFile = "/dev/null") {
-    const std::string command = std::string("'") + VIMBEL_BATCH_PATH + "' " + arguments +
-                                (withErrors ? " 2>&1" : " 2>'" + errorFile + "'");
-    Outcome outcome;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return outcome;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.output.append(buffer, n);
-    const int status = pclose(pipe);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    Args command{VIMBEL_BATCH_PATH};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    ChildProcess tool(command, currentEnvironment(),
+                      {.folder = {}, .errorFile = withErrors ? std::string() : errorFile});
+    (void)tool.wait(std::chrono::minutes(5));
+    return {tool.exitCode().value_or(-1), tool.output()};
 }
 
 TEST(VimbelBatch, PrintsEachMessageAsAJsonLineAndExitsByTheOutcome) {
@@ -150,9 +140,9 @@ TEST(VimbelBatch, PrintsEachMessageAsAJsonLineAndExitsByTheOutcome) {
     tmp.writePicture("in/a.png", 40, 30, fw::Picture::FormatPNG);
     tmp.writeFile("in/b.txt", "text");
     tmp.writePicture("in/c.png", 30, 40, fw::Picture::FormatPNG);
-    const std::string in = "'" + tmp.path("in") + "'";
+    const std::string in = tmp.path("in");
 
-    const Outcome done = runTool("--proportionalSize=20 --nameWeb=1 " + in);
+    const Outcome done = runTool({"--proportionalSize=20", "--nameWeb=1", in});
     EXPECT_EQ(done.exitCode, 0);
     EXPECT_EQ(done.output,
               "{\"Status\":\"Processing picture 1 of 3\"}\n{\"NbDone\":1}\n"
@@ -160,7 +150,7 @@ TEST(VimbelBatch, PrintsEachMessageAsAJsonLineAndExitsByTheOutcome) {
               "{\"Status\":\"Processing picture 3 of 3\"}\n{\"NbDone\":3}\n{\"Done\":true}\n");
     EXPECT_EQ(tmp.names("in (B20)"), (std::vector<std::string>{"a.jpg", "c.jpg"}));
 
-    const Outcome failed = runTool("--proportionalMode=4 --proportionalSize=1 " + in);
+    const Outcome failed = runTool({"--proportionalMode=4", "--proportionalSize=1", in});
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_EQ(failed.output,
               "{\"Status\":\"Processing picture 1 of 3\"}\n"
@@ -171,16 +161,16 @@ TEST(VimbelBatch, PrintsEachMessageAsAJsonLineAndExitsByTheOutcome) {
     for (const char* name : {"p1.png", "p2.png", "p3.png", "p4.png"})
         tmp.writePicture(std::string("many/") + name, 40, 30, fw::Picture::FormatPNG);
     const Outcome cancelled =
-        runTool("--proportionalSize=20 --cancel-after=1 '" + tmp.path("many") + "'");
+        runTool({"--proportionalSize=20", "--cancel-after=1", tmp.path("many")});
     EXPECT_EQ(cancelled.exitCode, 0);
     EXPECT_EQ(cancelled.output,
               "{\"Status\":\"Processing picture 1 of 4\"}\n{\"NbDone\":1}\n{\"Done\":true}\n");
     EXPECT_EQ(tmp.names("many (B20)"), (std::vector<std::string>{"p1.jpg"}));
 
-    for (const std::string& bad : {"--boxWidth=abc " + in, "--unknown=1 " + in, std::string(),
-                                   "'" + tmp.path("missing") + "'"}) {
+    for (const Args& bad :
+         {Args{"--boxWidth=abc", in}, Args{"--unknown=1", in}, Args{}, Args{tmp.path("missing")}}) {
         const Outcome refused = runTool(bad, /*withErrors=*/true);
-        EXPECT_EQ(refused.exitCode, 2) << bad;
+        EXPECT_EQ(refused.exitCode, 2) << testing::PrintToString(bad);
         EXPECT_TRUE(refused.output.starts_with("vimbel-batch: ")) << refused.output;
     }
 }
@@ -247,7 +237,7 @@ TEST(VimbelBatch, RendersTextAndKeepsQuietAboutSkippedFiles) {
     const std::string errors = tmp.path("stderr.txt");
     ScopedEnv noRuntimeDir("XDG_RUNTIME_DIR", "");
     const Outcome done =
-        runTool("--proportionalSize=20 '" + tmp.path("in") + "'", /*withErrors=*/false, errors);
+        runTool({"--proportionalSize=20", tmp.path("in")}, /*withErrors=*/false, errors);
     EXPECT_EQ(done.exitCode, 0);
     EXPECT_EQ(done.output,
               "{\"Status\":\"Processing picture 1 of 6\"}\n{\"NbDone\":1}\n"
