@@ -17,6 +17,7 @@
 #include "engine/framework/exceptions.h"
 #include "engine/framework/menuitem.h"
 #include "engine/framework/window.h"
+#include "platform/core/quietwarnings.h"
 #include "platform/ui/desktopservices.h"
 #include "platform/ui/runtimestate.h"
 #include "platform/ui/singleinstance.h"
@@ -223,7 +224,11 @@ void RuntimeInit(int argc, char** argv) {
 
     // One look on every desktop, so that the laid-out geometry fits the captions everywhere.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    auto* app = new QApplication(s.argc, s.argv.data());  // lives until the process ends
+    QApplication* app = nullptr;
+    {
+        const platform::QuietPlainWarnings quiet;
+        app = new QApplication(s.argc, s.argv.data());  // lives until the process ends
+    }
     // The program decides when it ends (Quit), not the last closed window.
     app->setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(QStringLiteral("vimbel"));

@@ -22,6 +22,8 @@
 #include <memory>
 #include <utility>
 
+#include "platform/core/quietwarnings.h"
+
 namespace fw::singleinstance {
 
 namespace {
@@ -223,7 +225,11 @@ Role claim(const std::vector<std::string>& documents, Receiver receiver) {
     }
     s.claimed = true;
     s.role = Role::Alone;
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    QString folder;
+    {
+        const platform::QuietPlainWarnings quiet;
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    }
     if (folder.isEmpty())
         return s.role;
     const QString name = QCoreApplication::applicationName();

@@ -12,6 +12,8 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -174,6 +176,55 @@ TEST_F(SingleInstanceTest, DifferentRuntimeFoldersNeverMeet) {
     expectHandedOver("run2");
     EXPECT_TRUE(running(*first));
     EXPECT_TRUE(running(*second));
+}
+
+// Sessions whose runtime folder is missing, not the user's, or too deep for a socket's name: the
+// program falls back as Qt does (a runtime folder of its own in the temporary folder) or runs on
+// its own, and says nothing about it on stderr, at any start.
+TEST_F(SingleInstanceTest, AnUnusualRuntimeFolderStartsQuietly) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> runtime;  // nothing: XDG_RUNTIME_DIR unset
+        bool needsRoot;                      // to give a folder to another user
+    };
+    folder.makeFolder("tmp");
+    folder.makeFolder("foreign");
+    const std::string deep = "deep/" + std::string(60, 'd') + "/" + std::string(60, 'e');
+    folder.makeFolder(deep);
+    fs::permissions(folder.path(deep), fs::perms::owner_all, fs::perm_options::replace);
+    const std::vector<Case> cases = {
+        {"unset", std::nullopt, false},
+        {"another user's", folder.path("foreign"), true},
+        {"too deep for a socket", folder.path(deep), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && geteuid() != 0)
+            continue;
+        if (c.needsRoot) {
+            ASSERT_EQ(chown(c.runtime->c_str(), 65534, 65534), 0);
+        }
+        std::vector<std::string> environment = privateSession(folder.path());
+        std::erase_if(environment,
+                      [](const std::string& v) { return v.starts_with("XDG_RUNTIME_DIR="); });
+        if (c.runtime)
+            environment.push_back("XDG_RUNTIME_DIR=" + *c.runtime);
+        environment.push_back("TMPDIR=" + folder.path("tmp"));
+        std::filesystem::remove(folder.path("config/Vimbel! preferences"));
+        const std::string errors = folder.path("stderr.txt");
+        ChildProcess program({VIMBEL_PATH}, environment,
+                             {.folder = folder.path(), .errorFile = errors});
+        const auto deadline = std::chrono::steady_clock::now() + kStart;
+        while (!program.catches(SIGTERM) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(10ms);
+        program.sendSignal(SIGTERM);
+
+        // It ran its window (closing it saved the settings) and said nothing.
+        EXPECT_EQ(program.wait(kStart), "exit code 0");
+        EXPECT_TRUE(folder.exists("config/Vimbel! preferences"));
+        std::ifstream written(errors);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "");
+    }
 }
 
 }  // namespace
