@@ -18,4 +18,12 @@ namespace fw::paths {
     return out;
 }
 
+// The folder that holds the path: "/" for an item at the top and for "/" itself.
+[[nodiscard]] std::string parentOf(const std::string& path);
+
+// Makes the folder and every missing folder above it (mkdir -p), each new one for the user alone
+// (mode 0700, as the XDG base directory rules ask); folders already there keep their mode. True
+// when the path is a folder afterwards, also through a link.
+[[nodiscard]] bool makePrivateFolders(const std::string& path);
+
 }  // namespace fw::paths

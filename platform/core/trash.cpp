@@ -10,6 +10,8 @@
 #include <ctime>
 #include <optional>
 
+#include "platform/core/paths.h"
+
 // The freedesktop.org trash, written with plain system calls: paths stay raw bytes, and a trash
 // that cannot be set up means nothing moves (QFile::moveToTrash in Qt 6.4 then moves the item
 // into "files" below the current folder instead).
@@ -21,13 +23,6 @@ struct Place {
     std::string root;    // the trash folder, holding "files" and "info"
     std::string topdir;  // for a trash on another file system: the paths in it are relative to this
 };
-
-std::string parentOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos || slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
 
 std::string homeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
@@ -50,20 +45,6 @@ bool isRealFolder(const std::string& path) {
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// mkdir -p; every folder it makes is private to the user.
-bool makeFolders(const std::string& path) {
-    if (isRealFolder(path))
-        return true;
-    if (path == "/" || path.empty())
-        return false;
-    if (!makeFolders(parentOf(path)))
-        return false;
-    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-        return false;
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool prepare(const std::string& root) {
     for (const std::string& folder : {root, root + "/files", root + "/info"}) {
         if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
@@ -83,7 +64,7 @@ std::optional<dev_t> deviceOf(const std::string& path) {
 
 // The device the home trash is (or would be) on: that of its nearest existing folder.
 std::optional<dev_t> homeTrashDevice(const std::string& data) {
-    for (std::string p = data;; p = parentOf(p)) {
+    for (std::string p = data;; p = paths::parentOf(p)) {
         if (const auto dev = deviceOf(p))
             return dev;
         if (p == "/")
@@ -93,18 +74,18 @@ std::optional<dev_t> homeTrashDevice(const std::string& data) {
 
 // The top folder of the file system that holds the item.
 std::string mountTop(const std::string& path, dev_t device) {
-    std::string top = parentOf(path);
+    std::string top = paths::parentOf(path);
     while (top != "/") {
-        const auto above = deviceOf(parentOf(top));
+        const auto above = deviceOf(paths::parentOf(top));
         if (!above || *above != device)
             break;
-        top = parentOf(top);
+        top = paths::parentOf(top);
     }
     return top;
 }
 
 std::optional<Place> homeTrash(const std::string& data, dev_t device) {
-    if (!makeFolders(data))
+    if (!paths::makePrivateFolders(data))
         return std::nullopt;
     const std::string root = data + "/Trash";
     if (!prepare(root) || deviceOf(root + "/files") != device)

@@ -8,9 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <string>
+
+#include "platform/core/paths.h"
 
 namespace fw::SpecialFolder {
 
@@ -34,15 +35,8 @@ bool isFolder(const std::string& path) {
 }  // namespace
 
 void CreatePreferences() {
-    const std::string path = Preferences()->NativePath();
-    // Each folder from the top down; those that are there are left as they are.
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string folder = path.substr(0, slash);
-        if (!isFolder(folder) && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-            return;
-        if (slash == std::string::npos)
-            return;
-    }
+    // Quiet: a folder that cannot be made shows when its file is written.
+    (void)paths::makePrivateFolders(Preferences()->NativePath());
 }
 
 FolderItemPtr Desktop() {
