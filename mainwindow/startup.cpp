@@ -61,8 +61,8 @@ void Main() {
 
 void EarlyStartup() {
     step("EarlyStartup");
-    // The standard classes are known to the registry from its first use, and the controls that
-    // come as plug-ins elsewhere are built into this platform: nothing to resolve.
+    // The platform registered its standard classes when it was set up, and the controls that come
+    // as plug-ins elsewhere are built into it: nothing to resolve.
     InitFileTypes();
     NewAppInstance();
     ApplicationAddMenuHandlers();

@@ -1,5 +1,4 @@
 #include "engine/framework/window.h"
-#include "engine/framework/namecase.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -22,6 +21,7 @@
 #include "engine/framework/dragitem.h"
 #include "engine/framework/eventloop.h"
 #include "engine/framework/exceptions.h"
+#include "engine/framework/namecase.h"
 #include "platform/ui/controlimpl.h"
 #include "platform/ui/menuimpl.h"
 #include "platform/ui/uisupport.h"
