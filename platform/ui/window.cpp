@@ -307,15 +307,12 @@ void Window::Impl::layoutChildren() {
             else
                 ci.top += dy;
         }
-        ci.applyGeometry();
+        ci.applyGeometry();  // which also hides a control out of view, or shows it again
     }
-    hideControlsOutOfView();
+    keepFocusInView();
 }
 
-void Window::Impl::hideControlsOutOfView() {
-    for (const auto& e : controls)
-        if (auto* c = dynamic_cast<Control*>(e.object.get()))
-            c->impl().applyVisible();
+void Window::Impl::keepFocusInView() {
     const QWidget* focus = top->focusWidget();
     if (focus != nullptr && !focus->isVisibleTo(top))
         focusFirstInView();

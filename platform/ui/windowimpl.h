@@ -41,9 +41,9 @@ struct Window::Impl {
     // Gives the keyboard focus to the first control in tab order that is in view, enabled and
     // takes focus from the keyboard.
     void focusFirstInView();
-    // Controls outside the content area are hidden (no input reaches them) and shown again when
-    // the area grows over them; a focus that fell out of view goes to the first control in view.
-    void hideControlsOutOfView();
+    // A focus that fell out of view (controls outside the content area are hidden, so that no
+    // input reaches them) goes to the first control in view.
+    void keepFocusInView();
 
     Window* const owner;
     QPointer<QWidget> top;  // the top-level widget (menu bar above, content area below)
