@@ -79,6 +79,18 @@ std::vector<std::string> TestFolder::names(const std::string& relative) const {
     return result;
 }
 
+bool TestFolder::waitForASave(const std::string& relative,
+                              std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    // Looked at without a pause, so that a quick save is not missed.
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const std::string& name : names(relative))
+            if (name.starts_with(".vimbel-"))
+                return true;
+    }
+    return false;
+}
+
 bool TestFolder::exists(const std::string& relative) const {
     std::error_code error;
     return fs::symlink_status(path(relative), error).type() != fs::file_type::not_found && !error;

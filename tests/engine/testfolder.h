@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ public:
     void writeNoise(const std::string& relative, int width, int height) const;
     // Entry names of a folder, sorted; empty when it does not exist.
     [[nodiscard]] std::vector<std::string> names(const std::string& relative) const;
+    // Watches the folder (which may not be there yet) until a picture is being written in it, seen
+    // by the temporary file of its save; false when none came within the timeout.
+    [[nodiscard]] bool waitForASave(const std::string& relative,
+                                    std::chrono::milliseconds timeout) const;
     [[nodiscard]] bool exists(const std::string& relative) const;
 
 private:

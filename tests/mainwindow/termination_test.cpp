@@ -70,13 +70,7 @@ TEST(Termination, SignalDuringABatchStopsAfterThePictureBeingMade) {
 
     ChildProcess program({BATCHPROBE_PATH, tmp.path("Big")}, session);
     ASSERT_EQ(program.readLine(30s), "started");
-    bool writing = false;
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (!writing && std::chrono::steady_clock::now() < deadline) {
-        for (const std::string& name : tmp.names(out))
-            writing = writing || name.starts_with(".vimbel-");
-    }
-    ASSERT_TRUE(writing) << "no picture was seen being written";
+    ASSERT_TRUE(tmp.waitForASave(out, 30s)) << "no picture was seen being written";
     program.sendSignal(SIGTERM);
 
     EXPECT_EQ(program.wait(60s), "exit code 0");

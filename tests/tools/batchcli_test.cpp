@@ -196,13 +196,8 @@ TEST(VimbelBatch, SignalEndsItWithoutLeavingATemporaryFile) {
         ASSERT_EQ(tool.readLine(std::chrono::seconds(30)),
                   "{\"Status\":\"Processing picture 1 of 3\"}");
         // Signalled while a picture is being written under its temporary name.
-        bool writing = false;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!writing && std::chrono::steady_clock::now() < deadline) {
-            for (const std::string& name : tmp.names(out))
-                writing = writing || isTemporary(name);
-        }
-        ASSERT_TRUE(writing) << "no picture was seen being written";
+        ASSERT_TRUE(tmp.waitForASave(out, std::chrono::seconds(30)))
+            << "no picture was seen being written";
         tool.sendSignal(signal);
 
         EXPECT_EQ(tool.wait(std::chrono::seconds(30)), "exit code " + std::to_string(128 + signal));
