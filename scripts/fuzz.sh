@@ -17,6 +17,9 @@ export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake --build "$build" -j"$(nproc)" --target picture_fuzz picture_fuzz_seeds >/dev/null
 mkdir -p "$build/corpus" "$build/findings"
+# The codecs send standard error to /dev/null while they decode (see platform/picture/quietstderr.h);
+# with -close_fd_mask=2, libFuzzer and the sanitizers write their reports to a copy of it taken
+# before, so a crash or a timeout inside a decode is still reported.
 "$build/picture_fuzz" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 -detect_leaks=0 \
-    -print_final_stats=1 -dict=tests/platform/picture/picture_fuzz.dict \
+    -close_fd_mask=2 -print_final_stats=1 -dict=tests/platform/picture/picture_fuzz.dict \
     -artifact_prefix="$build/findings/" "$@" "$build/corpus" "$build/fuzz-seeds"
