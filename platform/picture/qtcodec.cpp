@@ -28,20 +28,52 @@ bool withinMemory(double width, double height) {
 // Some of Qt's plug-ins (BMP) report success for a file cut short and leave the rows they did not
 // reach as the allocator gave them: memory of earlier pictures, or of anything else, would show
 // in the saved picture. They fill the image they are handed when its size and format fit, so
-// they get one filled with mid-grey, as a JPEG's missing rows are.
-QImage prefilled(QImageReader& reader) {
+// they get one filled beforehand: with the shown filler, mid-grey as a JPEG's missing rows are,
+// or with the probe, which tells whether they reached any pixel at all.
+enum class Filler { Shown, Probe };
+
+void fill(QImage& image, Filler filler) {
+    if (filler == Filler::Probe)
+        image.fill(~0u);
+    else if (image.colorCount() > 0 || image.depth() < 8)
+        image.fill(0);
+    else
+        image.fill(QColor(128, 128, 128));
+}
+
+QImage prefilled(QImageReader& reader, Filler filler) {
     const QSize size = reader.size();
     const QImage::Format format = reader.imageFormat();
     if (!size.isValid() || size.isEmpty() || format == QImage::Format_Invalid ||
         !withinMemory(size.width(), size.height()))
         return {};
     QImage image(size, format);
-    if (image.isNull())
+    if (!image.isNull())
+        fill(image, filler);
+    return image;
+}
+
+// The bytes of one row's pixels (without the padding).
+QByteArray rowBytes(const QImage& image, int y) {
+    const qint64 used = (qint64{image.width()} * image.depth() + 7) / 8;
+    return QByteArray(reinterpret_cast<const char*>(image.constScanLine(y)),
+                      static_cast<qsizetype>(used));
+}
+
+// Reads through the plug-in over an image filled beforehand. Null when the plug-in fails;
+// untouched tells whether every pixel is still the filler.
+QImage readOver(QImageReader& reader, Filler filler, bool& untouched) {
+    QImage image = prefilled(reader, filler);
+    const QImage::Format format = image.format();
+    const QByteArray row = image.isNull() ? QByteArray() : rowBytes(image, 0);
+    untouched = false;
+    if (!reader.read(&image) || image.isNull())
         return {};
-    if (image.colorCount() > 0 || image.depth() < 8)
-        image.fill(0);
-    else
-        image.fill(QColor(128, 128, 128));
+    if (row.isEmpty() || image.format() != format)
+        return image;
+    untouched = true;
+    for (int y = 0; y < image.height() && untouched; ++y)
+        untouched = rowBytes(image, y) == row;
     return image;
 }
 
@@ -147,9 +179,26 @@ bool QtPictureReader::openVector() {
     return true;
 }
 
+QImage QtPictureReader::readRaster(QImageReader& reader) {
+    bool untouched = false;
+    QImage image = readOver(reader, Filler::Shown, untouched);
+    if (image.isNull() || !untouched)
+        return image;
+    // The picture is the filler alone: either its pixels are the filler's colour, or the
+    // plug-in reached none of them. Read over the probe, it tells which.
+    image = QImage();
+    const std::unique_ptr<QImageReader> again = newReader();
+    QImage probe = readOver(*again, Filler::Probe, untouched);
+    if (probe.isNull() || untouched)
+        return {};
+    // Every pixel the plug-in wrote had the shown filler's value.
+    fill(probe, Filler::Shown);
+    return probe;
+}
+
 QImage QtPictureReader::read(QImageReader& reader) {
-    QImage image = m_vector ? QImage() : prefilled(reader);
-    if (!reader.read(&image) || image.isNull())
+    QImage image = m_vector ? QImage() : readRaster(reader);
+    if ((m_vector && !reader.read(&image)) || image.isNull())
         return {};
     const QColorSpace space = image.colorSpace();
     m_icc = space.isValid() && space != QColorSpace(QColorSpace::SRgb) ? space.iccProfile()

@@ -41,6 +41,8 @@ private:
     bool openRaster();
     bool openVector();
     [[nodiscard]] std::unique_ptr<QImageReader> newReader();
+    // A raster picture; null when the plug-in fails or reaches none of the file's pixels.
+    [[nodiscard]] QImage readRaster(QImageReader& reader);
     [[nodiscard]] QImage read(QImageReader& reader);
 
     QFile m_file;

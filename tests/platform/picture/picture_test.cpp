@@ -148,6 +148,10 @@ TEST(Picture, WhatIsNotAPictureOpensAsNil) {
          dir.write("cut.tiff", picturefiles::truncated(picturefiles::tiff(300, 200), 90000))},
         {"gif screen of 65535 x 65535",
          dir.write("screen.gif", picturefiles::gif(1, 1, 65535, 65535))},
+        // Qt's plug-ins take these for whole pictures and make up every pixel.
+        {"bmp whose data ends within its first row",
+         dir.write("row.bmp",
+                   picturefiles::truncated(picturefiles::qtPicture(300, 200, "bmp"), 54 + 100))},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Picture::Open(item(c.path)), nullptr) << c.what;
@@ -156,6 +160,22 @@ TEST(Picture, WhatIsNotAPictureOpensAsNil) {
     EXPECT_NE(Picture::Open(item(fixtures::write(dir, "photo.txt", jpeg))), nullptr);
     EXPECT_NE(Picture::Open(item(fixtures::write(dir, "image.jpg", png))), nullptr);
     EXPECT_NE(Picture::Open(item(fixtures::write(dir, "\xff\xfe.png", png))), nullptr);
+}
+
+// The rows a plug-in does not reach show a filler (see CutPictureShowsNoLeftoverMemory); a file
+// whose pixels are that filler's own, grey or palette index 0, is a picture all the same.
+TEST(Picture, PictureOfTheFillersColourOpens) {
+    scratch::Dir dir;
+    QImage grey(30, 20, QImage::Format_RGB32);
+    grey.fill(QColor(128, 128, 128));
+    const QImage indexed = grey.convertToFormat(QImage::Format_Indexed8);
+    for (const auto& [name, image] : {std::pair{"grey.bmp", grey}, {"indexed.bmp", indexed}}) {
+        SCOPED_TRACE(name);
+        auto src = Picture::Open(item(fixtures::write(dir, name, fixtures::encode(image, "bmp"))));
+        ASSERT_NE(src, nullptr);
+        resizeLikeTheEngine(src, 15, 10, dir.at("out.png"), PNG);
+        EXPECT_LE(distance(readBack(dir.at("out.png")).pixelColor(7, 5), QColor(128, 128, 128)), 1);
+    }
 }
 
 TEST(Picture, OtherFormatsOpenThroughQtPlugins) {
