@@ -77,6 +77,24 @@ QImage readOver(QImageReader& reader, Filler filler, bool& untouched) {
     return image;
 }
 
+// Qt's TGA plug-in reads uncompressed pixels one by one and makes up those past the end of the
+// file (black), asking the file again for each: a header alone that declared millions of pixels
+// took seconds and came out as a black picture. The file must hold the pixels it declares, and
+// the footer that the plug-in requires after them.
+bool tgaHoldsItsPixels(QIODevice& file) {
+    if (!file.seek(0))
+        return false;
+    const QByteArray header = file.read(18);
+    if (header.size() < 18)
+        return false;
+    const auto byte = [&header](int i) { return qint64{static_cast<quint8>(header[i])}; };
+    const qint64 width = byte(12) | byte(13) << 8;
+    const qint64 height = byte(14) | byte(15) << 8;
+    const qint64 pixelBytes = width * height * ((byte(16) + 7) / 8);
+    constexpr qint64 footer = 26;
+    return file.size() >= header.size() + byte(0) + pixelBytes + footer;
+}
+
 // The orientation in a WebP file's EXIF chunk; 1 when there is none. RIFF chunks are a FourCC,
 // a little-endian size and the data, padded to an even length.
 int webpOrientation(QIODevice& file) {
@@ -144,6 +162,8 @@ std::unique_ptr<QImageReader> QtPictureReader::newReader() {
 
 bool QtPictureReader::openRaster() {
     QImageReader::setAllocationLimit(static_cast<int>(pictureMemoryLimit() >> 20));
+    if (m_format == "tga" && !tgaHoldsItsPixels(m_file))
+        return false;
     const std::unique_ptr<QImageReader> reader = newReader();
     const QSize header = reader->size();
     if (header.isValid() && !withinMemory(header.width(), header.height()))

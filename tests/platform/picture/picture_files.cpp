@@ -67,6 +67,7 @@ std::vector<File> hostile() {
         {"garbage-8000.jpg", [] { return p::garbageHuffmanJpeg(8000, 8000); }},
         {"screen-65535.gif", [] { return p::gif(1, 1, 65535, 65535); }},
         {"header-60000.tga", [] { return p::tga(60000, 60000, false); }},
+        {"header-8000.tga", [] { return p::tga(8000, 8000, false); }},
         {"cut-5000x4000.tiff", [] { return p::truncated(p::tiff(5000, 4000), 30'000'000); }},
         {"cut-4000x3000.webp",
          [] { return p::truncated(p::qtPicture(4000, 3000, "webp", 80), 20'000); }},

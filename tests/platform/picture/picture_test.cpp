@@ -152,6 +152,8 @@ TEST(Picture, WhatIsNotAPictureOpensAsNil) {
         {"bmp whose data ends within its first row",
          dir.write("row.bmp",
                    picturefiles::truncated(picturefiles::qtPicture(300, 200, "bmp"), 54 + 100))},
+        {"tga that declares pixels it does not hold",
+         dir.write("forged.tga", picturefiles::tga(300, 200, false))},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Picture::Open(item(c.path)), nullptr) << c.what;
@@ -160,6 +162,7 @@ TEST(Picture, WhatIsNotAPictureOpensAsNil) {
     EXPECT_NE(Picture::Open(item(fixtures::write(dir, "photo.txt", jpeg))), nullptr);
     EXPECT_NE(Picture::Open(item(fixtures::write(dir, "image.jpg", png))), nullptr);
     EXPECT_NE(Picture::Open(item(fixtures::write(dir, "\xff\xfe.png", png))), nullptr);
+    EXPECT_NE(Picture::Open(item(dir.write("whole.tga", picturefiles::tga(30, 20)))), nullptr);
 }
 
 // The rows a plug-in does not reach show a filler (see CutPictureShowsNoLeftoverMemory); a file
