@@ -16,6 +16,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include "platform/picture/decodelimits.h"
 #include "platform/picture/exiforientation.h"
 #include "platform/picture/imagebuffer.h"
 
@@ -469,7 +470,7 @@ bool JpegReader::prepare(double needWidth, double needHeight) {
     if (!d->setUp(scaleFor(size.width(), size.height(), needWidth, needHeight)))
         return false;
     const int bytes = d->cinfo.out_color_space == JCS_GRAYSCALE ? 1 : 4;
-    return qint64{d->cinfo.output_width} * d->cinfo.output_height * bytes <= pictureMemoryLimit();
+    return decodedSizeFits(d->cinfo.output_width, d->cinfo.output_height, bytes);
 }
 
 QImage JpegReader::decode(double needWidth, double needHeight) {

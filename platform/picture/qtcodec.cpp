@@ -13,6 +13,7 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/picture/decodelimits.h"
 #include "platform/picture/exiforientation.h"
 #include "platform/picture/svgdocument.h"
 
@@ -20,10 +21,8 @@ namespace fw::pic {
 
 namespace {
 
-// A decoded picture of that size, at four bytes a pixel, within the memory a picture may take.
-bool withinMemory(double width, double height) {
-    return width * height * 4 <= static_cast<double>(pictureMemoryLimit());
-}
+// Pictures read through Qt are kept at four bytes a pixel.
+constexpr int keptBytesPerPixel = 4;
 
 // Some of Qt's plug-ins (BMP) report success for a file cut short and leave the rows they did not
 // reach as the allocator gave them: memory of earlier pictures, or of anything else, would show
@@ -45,7 +44,7 @@ QImage prefilled(QImageReader& reader, Filler filler) {
     const QSize size = reader.size();
     const QImage::Format format = reader.imageFormat();
     if (!size.isValid() || size.isEmpty() || format == QImage::Format_Invalid ||
-        !withinMemory(size.width(), size.height()))
+        !decodedSizeFits(size.width(), size.height(), keptBytesPerPixel))
         return {};
     QImage image(size, format);
     if (!image.isNull())
@@ -166,7 +165,7 @@ bool QtPictureReader::openRaster() {
         return false;
     const std::unique_ptr<QImageReader> reader = newReader();
     const QSize header = reader->size();
-    if (header.isValid() && !withinMemory(header.width(), header.height()))
+    if (header.isValid() && !decodedSizeFits(header.width(), header.height(), keptBytesPerPixel))
         return false;
     m_pixels = read(*reader);
     if (m_pixels.isNull())
@@ -243,7 +242,8 @@ QImage QtPictureReader::decode(double needWidth, double needHeight) {
     if (m_vector && needWidth >= 1 && needHeight >= 1) {
         const double width = std::min(std::ceil(needWidth), 32767.0);
         const double height = std::min(std::ceil(needHeight), 32767.0);
-        if (!withinMemory(width, height))
+        if (!decodedSizeFits(static_cast<qint64>(width), static_cast<qint64>(height),
+                             keptBytesPerPixel))
             return {};
         reader->setScaledSize(QSize(static_cast<int>(width), static_cast<int>(height)));
     }
