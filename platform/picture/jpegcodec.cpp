@@ -19,6 +19,7 @@
 #include "platform/picture/decodelimits.h"
 #include "platform/picture/exiforientation.h"
 #include "platform/picture/imagebuffer.h"
+#include "platform/picture/pixelrows.h"
 
 namespace fw::pic {
 
@@ -551,17 +552,8 @@ struct Encoder {
             const auto y = static_cast<int>(cinfo.next_scanline);
             JSAMPROW row = const_cast<JSAMPLE*>(image.constScanLine(y));
             if (flat) {
-                const std::uint8_t* p = image.constScanLine(y);
-                JSAMPLE* out = flat.get();
-                for (int x = 0; x < image.width(); ++x, p += 4, out += 4) {
-                    const int a = p[3];
-                    for (int c = 0; c < 3; ++c) {
-                        const int colour =
-                            straight ? (p[c] * a + 127) / 255 : std::min<int>(p[c], a);
-                        out[c] = static_cast<JSAMPLE>(colour + 255 - a);
-                    }
-                    out[3] = 255;
-                }
+                flattenRowOverWhite(image.constScanLine(y), flat.get(), image.width(),
+                                    premultiplied);
                 row = flat.get();
             }
             jpeg_write_scanlines(&cinfo, &row, 1);

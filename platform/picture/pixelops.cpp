@@ -1,9 +1,9 @@
 #include "platform/picture/pixelops.h"
 
 #include "platform/picture/imagebuffer.h"
+#include "platform/picture/pixelrows.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -55,17 +55,6 @@ void orientPixels(const QImage& in, QImage& out, int orientation) {
     }
 }
 
-const std::array<std::uint32_t, 256>& reciprocals() {
-    // 255 / a in 16.16 fixed point.
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (unsigned a = 1; a < 256; ++a)
-            t[a] = (255u * 65536u + a / 2) / a;
-        return t;
-    }();
-    return table;
-}
-
 }  // namespace
 
 QImage orient(const QImage& image, int orientation) {
@@ -105,24 +94,8 @@ bool allOpaque(const QImage& image) {
 void unpremultiply(QImage& image) {
     if (image.format() != QImage::Format_RGBA8888_Premultiplied)
         return;
-    const auto& inverse = reciprocals();
-    for (int y = 0; y < image.height(); ++y) {
-        std::uint8_t* p = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, p += 4) {
-            const unsigned a = p[3];
-            if (a == 255)
-                continue;
-            if (a == 0) {
-                p[0] = p[1] = p[2] = 0;
-                continue;
-            }
-            for (int c = 0; c < 3; ++c) {
-                const unsigned v = std::min<unsigned>(p[c], a);
-                p[c] = static_cast<std::uint8_t>(
-                    std::min<unsigned>(255, (v * inverse[a] + 32768) >> 16));
-            }
-        }
-    }
+    for (int y = 0; y < image.height(); ++y)
+        unpremultiplyRow(image.scanLine(y), image.width());
     image.reinterpretAsFormat(QImage::Format_RGBA8888);
 }
 
@@ -130,17 +103,8 @@ void flattenOverWhite(QImage& image) {
     const bool straight = image.format() == QImage::Format_RGBA8888;
     if (!straight && image.format() != QImage::Format_RGBA8888_Premultiplied)
         return;
-    for (int y = 0; y < image.height(); ++y) {
-        std::uint8_t* p = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, p += 4) {
-            const int a = p[3];
-            for (int c = 0; c < 3; ++c) {
-                const int colour = straight ? (p[c] * a + 127) / 255 : std::min<int>(p[c], a);
-                p[c] = static_cast<std::uint8_t>(colour + 255 - a);
-            }
-            p[3] = 255;
-        }
-    }
+    for (int y = 0; y < image.height(); ++y)
+        flattenRowOverWhite(image.scanLine(y), image.scanLine(y), image.width(), !straight);
     image.reinterpretAsFormat(QImage::Format_RGBX8888);
 }
 
@@ -179,7 +143,6 @@ void compositeOver(QImage& destination, const QImage& source, int x0, int y0) {
     const bool grey = source.format() == QImage::Format_Grayscale8;
     const bool straight = source.format() == QImage::Format_RGBA8888;
     const bool premultiplied = source.format() == QImage::Format_RGBA8888_Premultiplied;
-    const auto& inverse = reciprocals();
     for (int y = 0; y < source.height(); ++y) {
         const int dy = y0 + y;
         if (dy < 0 || dy >= destination.height())
@@ -217,11 +180,9 @@ void compositeOver(QImage& destination, const QImage& source, int x0, int y0) {
             for (int c = 0; c < 3; ++c) {
                 const int under = (q[c] * da + 127) / 255 * (255 - a);
                 const int premul = colour[c] + (under + 127) / 255;
-                q[c] =
-                    outA == 0
-                        ? 0
-                        : static_cast<std::uint8_t>(std::min<unsigned>(
-                              255, (static_cast<unsigned>(premul) * inverse[outA] + 32768) >> 16));
+                q[c] = outA == 0 ? 0
+                                 : unpremultiplied(static_cast<unsigned>(premul),
+                                                   static_cast<unsigned>(outA));
             }
             q[3] = destinationAlpha ? static_cast<std::uint8_t>(outA) : 255;
         }

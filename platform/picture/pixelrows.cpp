@@ -1,8 +1,24 @@
 #include "platform/picture/pixelrows.h"
 
 #include <algorithm>
+#include <array>
 
 namespace fw::pic {
+
+namespace {
+
+// 255 / a in 16.16 fixed point.
+const std::array<std::uint32_t, 256>& reciprocals() {
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (unsigned a = 1; a < 256; ++a)
+            t[a] = (255u * 65536u + a / 2) / a;
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
 
 void premultiplyRow(std::uint8_t* rgba, int width) {
     for (int x = 0; x < width; ++x, rgba += 4) {
@@ -15,15 +31,36 @@ void premultiplyRow(std::uint8_t* rgba, int width) {
 }
 
 void unpremultiplyRow(std::uint8_t* rgba, int width) {
+    const auto& inverse = reciprocals();
     for (int x = 0; x < width; ++x, rgba += 4) {
         const unsigned a = rgba[3];
         if (a == 255)
             continue;
-        for (int c = 0; c < 3; ++c) {
-            rgba[c] = a == 0
-                          ? 0
-                          : static_cast<std::uint8_t>(std::min(255u, (rgba[c] * 255u + a / 2) / a));
+        if (a == 0) {
+            rgba[0] = rgba[1] = rgba[2] = 0;
+            continue;
         }
+        for (int c = 0; c < 3; ++c) {
+            const unsigned v = std::min<unsigned>(rgba[c], a);
+            rgba[c] =
+                static_cast<std::uint8_t>(std::min<unsigned>(255, (v * inverse[a] + 32768) >> 16));
+        }
+    }
+}
+
+std::uint8_t unpremultiplied(unsigned colour, unsigned alpha) {
+    return static_cast<std::uint8_t>(
+        std::min<unsigned>(255, (std::min(colour, alpha) * reciprocals()[alpha] + 32768) >> 16));
+}
+
+void flattenRowOverWhite(const std::uint8_t* in, std::uint8_t* out, int width, bool premultiplied) {
+    for (int x = 0; x < width; ++x, in += 4, out += 4) {
+        const int a = in[3];
+        for (int c = 0; c < 3; ++c) {
+            const int colour = premultiplied ? std::min<int>(in[c], a) : (in[c] * a + 127) / 255;
+            out[c] = static_cast<std::uint8_t>(colour + 255 - a);
+        }
+        out[3] = 255;
     }
 }
 

@@ -13,8 +13,12 @@ namespace fw::pic {
 
 // Straight RGBA -> premultiplied RGBA, in place.
 void premultiplyRow(std::uint8_t* rgba, int width);
-// Premultiplied RGBA -> straight RGBA, in place.
+// Premultiplied RGBA -> straight RGBA, in place; colour above alpha (filter ringing) is clamped.
 void unpremultiplyRow(std::uint8_t* rgba, int width);
+// One premultiplied colour value (up to alpha, 1..255) as straight colour.
+[[nodiscard]] std::uint8_t unpremultiplied(unsigned colour, unsigned alpha);
+// RGBA, straight or premultiplied, composited over white -> RGBX. in and out may be the same row.
+void flattenRowOverWhite(const std::uint8_t* in, std::uint8_t* out, int width, bool premultiplied);
 // RGB -> RGBX (X = 255). The rows must not overlap.
 void rgbToRgbx(const std::uint8_t* rgb, std::uint8_t* rgbx, int width);
 
