@@ -17,6 +17,7 @@
 #include "platform/picture/exiforientation.h"
 #include "platform/picture/imagebuffer.h"
 #include "platform/picture/pixelrows.h"
+#include "platform/picture/pngmessages.h"
 
 namespace fw::pic {
 
@@ -60,13 +61,6 @@ void readData(png_structp png, png_bytep out, std::size_t size) {
     }
 }
 
-// Errors end the decode quietly (skipped files leave stderr alone); warnings are ignored.
-[[noreturn]] void onError(png_structp png, png_const_charp) {
-    png_longjmp(png, 1);
-}
-
-void onWarning(png_structp, png_const_charp) {}
-
 // One pass of libpng over the file, from its start.
 struct Session {
     png_structp png = nullptr;
@@ -82,7 +76,7 @@ struct Session {
         if (::lseek(fd, 0, SEEK_SET) != 0)
             return false;
         input.fd = fd;
-        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onError, onWarning);
+        png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
         if (png == nullptr)
             return false;
         info = png_create_info_struct(png);

@@ -7,6 +7,7 @@
 #include <csetjmp>
 
 #include "platform/picture/picturesource.h"
+#include "platform/picture/pngmessages.h"
 
 namespace fw::pic {
 
@@ -34,13 +35,6 @@ void writeData(png_structp png, png_bytep data, png_size_t size) {
 
 void flushData(png_structp) {}
 
-// libpng's messages go nowhere: a failure is reported by the return value.
-void ignoreMessage(png_structp, png_const_charp) {}
-
-[[noreturn]] void failWrite(png_structp png, png_const_charp) {
-    png_longjmp(png, 1);
-}
-
 // Everything that setjmp may come back to lives outside the function that calls it.
 struct Writer {
     png_structp png = nullptr;
@@ -50,7 +44,7 @@ struct Writer {
     ~Writer() { png_destroy_write_struct(&png, info != nullptr ? &info : nullptr); }
 
     bool write(const QImage& image, int level, const QByteArray& icc) {
-        png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, failWrite, ignoreMessage);
+        png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
         if (png == nullptr)
             return false;
         info = png_create_info_struct(png);
