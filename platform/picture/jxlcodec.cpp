@@ -270,10 +270,6 @@ QImage JxlReader::decode(double, double) {
     return image;
 }
 
-}  // namespace fw::pic
-
-namespace fw::pic {
-
 RowsResult JxlReader::decodeRows(double needWidth, double needHeight, RowSink& sink) {
     QImage image = decode(needWidth, needHeight);
     return !image.isNull() && handRows(image, sink) ? RowsResult::Decoded : RowsResult::Failed;
