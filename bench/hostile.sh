@@ -2,8 +2,9 @@
 # Times damaged, forged and hostile pictures (and good big ones to compare) through what a batch
 # does with each (picturebench: open, draw, mask, save as JPEG into a 1024x768 box), each file in a
 # process of its own for its peak memory, and checks the time bound: 3 seconds for each 100
-# megapixels the file declares, and 3 seconds at most for a file that does not open. Then times
-# the PNG save of a 20-megapixel photograph-like picture at several qualities against the default, 80.
+# megapixels of a picture that opens, never less than 3 seconds, which is also the bound of a file
+# that does not open. Then times the PNG save of a 20-megapixel photograph-like picture at several
+# qualities against the default, 80.
 #
 #   bench/hostile.sh [BUILD_DIR]      (default: build; the tools are built there first)
 #
@@ -30,7 +31,7 @@ for file in "$work"/files/*; do
     line=$(grep -F "$name" "$work/out" | head -1)
     read -r _ size target _ <<<"$line"
     total=$(awk '{ print $(NF - 2) }' <<<"$line")
-    # The declared size: the file's own, or the one its name gives when it did not open.
+    # The picture's size when it opened; a file that did not open gets the least bound.
     if [[ $size == *x* ]]; then
         mp=$(awk -v s="$size" 'BEGIN { split(s, a, "x"); printf "%.0f", a[1] * a[2] / 1e6 }')
     else
