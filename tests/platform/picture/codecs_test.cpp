@@ -19,8 +19,10 @@
 
 namespace {
 
+using fixtures::displayP3;
 using fixtures::distance;
 using fixtures::item;
+using fixtures::quadrantsWithClearCorner;
 using fixtures::readBack;
 using fixtures::resizeLikeTheEngine;
 using fw::Picture;
@@ -29,15 +31,6 @@ constexpr auto PNG = Picture::FormatPNG;
 constexpr auto JPEG = Picture::FormatJPEG;
 
 const QColor kRed(230, 0, 0);
-
-// The quadrants, with the red one (top left) fully transparent.
-QImage quadrantsWithClearCorner(int w, int h) {
-    QImage image = fixtures::quadrants(w, h).convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < h / 2; ++y)
-        for (int x = 0; x < w / 2; ++x)
-            image.setPixel(x, y, qRgba(230, 0, 0, 0));
-    return image;
-}
 
 // Where the stored quadrants land once the orientation is applied: Qt's JPEG reader applying
 // the same Exif tag is the reference.
@@ -48,10 +41,6 @@ QImage uprightReference(const QImage& stored, int orientation) {
     QImageReader reader(&buffer, "jpeg");
     reader.setAutoTransform(true);
     return reader.read();
-}
-
-QByteArray displayP3() {
-    return QColorSpace(QColorSpace::DisplayP3).iccProfile();
 }
 
 struct Format {
@@ -280,12 +269,7 @@ TEST(Codecs, PngColourChunksGiveTheProfile) {
 TEST(Codecs, DamagedFilesAreRefused) {
     scratch::Dir dir;
     const QImage small = fixtures::quadrants(64, 40);
-    QImage noisy(160, 120, QImage::Format_RGBA8888);
-    for (int y = 0; y < noisy.height(); ++y)
-        for (int x = 0; x < noisy.width(); ++x)
-            noisy.setPixel(
-                x, y,
-                qRgba((x * 7919 + y * 104729) % 251, (x * y * 31) % 253, (x + y * 13) % 255, 255));
+    const QImage noisy = fixtures::scrambled(160, 120);
     const QByteArray png = codecfixtures::png(small, {});
     const QByteArray bigPng = codecfixtures::png(noisy, {.alpha = true});
     const QByteArray heic = codecfixtures::heif(small, {});

@@ -3,12 +3,10 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QColor>
-#include <QColorSpace>
 #include <QImage>
 #include <QImageWriter>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,11 +27,6 @@ using fixtures::quadrants;
 void putBig16(Bytes& out, unsigned value) {
     out += static_cast<char>((value >> 8) & 0xFF);
     out += static_cast<char>(value & 0xFF);
-}
-
-void putBig32(Bytes& out, std::uint32_t value) {
-    putBig16(out, value >> 16);
-    putBig16(out, value & 0xFFFF);
 }
 
 void putLittle16(Bytes& out, unsigned value) {
@@ -64,51 +57,6 @@ Bytes encodeQt(const QImage& image, const char* format, int quality) {
 // The TIFF structure of an Exif payload with only the orientation tag, without "Exif\0\0".
 Bytes exifTiff(int orientation) {
     return fromQt(fixtures::exifPayload(orientation, true).mid(6));
-}
-
-std::uint32_t crc32(const Bytes& bytes) {
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (char b : bytes) {
-        c ^= static_cast<std::uint8_t>(b);
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    }
-    return c ^ 0xFFFFFFFFu;
-}
-
-void pngChunk(Bytes& out, const char* type, const Bytes& data) {
-    putBig32(out, static_cast<std::uint32_t>(data.size()));
-    const Bytes body = type + data;
-    out += body;
-    putBig32(out, crc32(body));
-}
-
-// An RGB PNG with Adam7 interlacing, written by hand since Qt writes none.
-Bytes interlacedPng(const QImage& source) {
-    const QImage image = source.convertToFormat(QImage::Format_RGB888);
-    const int w = image.width();
-    const int h = image.height();
-    static constexpr int start[7][2] = {{0, 0}, {4, 0}, {0, 4}, {2, 0}, {0, 2}, {1, 0}, {0, 1}};
-    static constexpr int step[7][2] = {{8, 8}, {8, 8}, {4, 8}, {4, 4}, {2, 4}, {2, 2}, {1, 2}};
-    QByteArray raw;
-    for (int pass = 0; pass < 7; ++pass) {
-        for (int y = start[pass][1]; y < h; y += step[pass][1]) {
-            if (start[pass][0] >= w)
-                break;
-            raw.append('\0');  // no filter
-            for (int x = start[pass][0]; x < w; x += step[pass][0])
-                raw.append(reinterpret_cast<const char*>(image.constScanLine(y)) + 3 * x, 3);
-        }
-    }
-    Bytes header;
-    putBig32(header, static_cast<std::uint32_t>(w));
-    putBig32(header, static_cast<std::uint32_t>(h));
-    header += Bytes("\x08\x02\x00\x00\x01", 5);  // 8 bits, RGB, deflate, adaptive, Adam7
-    Bytes out("\x89PNG\r\n\x1a\n", 8);
-    pngChunk(out, "IHDR", header);
-    pngChunk(out, "IDAT", fromQt(qCompress(raw).mid(4)));  // a zlib stream after Qt's length
-    pngChunk(out, "IEND", {});
-    return out;
 }
 
 // libjpeg writes into a growing memory buffer.
@@ -352,7 +300,7 @@ Bytes png(int w, int h, PngKind kind) {
             image.convertTo(QImage::Format_RGBA64);
             break;
         case PngKind::Interlaced:
-            return interlacedPng(image);
+            return fromQt(codecfixtures::png(image, {.interlaced = true}));
     }
     return encodeQt(image, "png", 80);
 }
@@ -567,21 +515,8 @@ Bytes firstRowOnlyJpeg(int w, int h) {
 
 namespace {
 
-Bytes codecSeed(const QByteArray& bytes) {
-    return bytes.toStdString();
-}
-
-// The quadrants with the top left one clear.
 QImage alphaCorner() {
-    QImage image = quadrants(40, 30).convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < 15; ++y)
-        for (int x = 0; x < 20; ++x)
-            image.setPixel(x, y, qRgba(230, 0, 0, 0));
-    return image;
-}
-
-QByteArray displayP3() {
-    return QColorSpace(QColorSpace::DisplayP3).iccProfile();
+    return fixtures::quadrantsWithClearCorner(40, 30);
 }
 
 }  // namespace
@@ -626,38 +561,36 @@ const std::vector<Seed>& seeds() {
         // The formats read through libpng, libheif and libjxl, with what each can carry.
         {"orientation-6-iccp.png",
          [] {
-             return codecSeed(codecfixtures::png(
-                 alphaCorner(), {.alpha = true, .orientation = 6, .icc = displayP3()}));
+             return fromQt(codecfixtures::png(
+                 alphaCorner(), {.alpha = true, .orientation = 6, .icc = fixtures::displayP3()}));
          }},
         {"grey-alpha.png",
-         [] {
-             return codecSeed(codecfixtures::png(alphaCorner(), {.alpha = true, .grey = true}));
-         }},
+         [] { return fromQt(codecfixtures::png(alphaCorner(), {.alpha = true, .grey = true})); }},
         {"palette-trns.png",
          [] {
-             return codecSeed(codecfixtures::png(alphaCorner(), {.alpha = true, .palette = true}));
+             return fromQt(codecfixtures::png(alphaCorner(), {.alpha = true, .palette = true}));
          }},
         {"deep-interlaced.png",
          [] {
-             return codecSeed(codecfixtures::png(
-                 alphaCorner(), {.bitDepth = 16, .alpha = true, .interlaced = true}));
+             return fromQt(codecfixtures::png(alphaCorner(),
+                                              {.bitDepth = 16, .alpha = true, .interlaced = true}));
          }},
-        {"quadrants.heic", [] { return codecSeed(codecfixtures::heif(quadrants(40, 30), {})); }},
+        {"quadrants.heic", [] { return fromQt(codecfixtures::heif(quadrants(40, 30), {})); }},
         {"alpha-orientation-6-icc.heic",
          [] {
-             return codecSeed(codecfixtures::heif(
-                 alphaCorner(), {.alpha = true, .orientation = 6, .icc = displayP3()}));
+             return fromQt(codecfixtures::heif(
+                 alphaCorner(), {.alpha = true, .orientation = 6, .icc = fixtures::displayP3()}));
          }},
         {"thumbnail-two-images.heic",
-         [] { return codecSeed(codecfixtures::heif(quadrants(40, 30), {}, quadrants(30, 40))); }},
+         [] { return fromQt(codecfixtures::heif(quadrants(40, 30), {}, quadrants(30, 40))); }},
         {"quadrants.avif",
          [] {
-             return codecSeed(
+             return fromQt(
                  codecfixtures::heif(quadrants(40, 30), {.codec = codecfixtures::HeifCodec::Av1}));
          }},
         {"alpha-nclx.avif",
          [] {
-             return codecSeed(
+             return fromQt(
                  codecfixtures::heif(alphaCorner(), {.codec = codecfixtures::HeifCodec::Av1,
                                                      .alpha = true,
                                                      .orientation = 3,
@@ -667,23 +600,23 @@ const std::vector<Seed>& seeds() {
         // (libaom 3.6 fails on 10-bit input: the deep seed is HEVC.)
         {"alpha-10-bit.heic",
          [] {
-             return codecSeed(codecfixtures::heif(
-                 alphaCorner(), {.alpha = true, .bitDepth = 10, .orientation = 8}));
+             return fromQt(codecfixtures::heif(alphaCorner(),
+                                               {.alpha = true, .bitDepth = 10, .orientation = 8}));
          }},
         {"lossy.jxl",
-         [] { return codecSeed(codecfixtures::jxl(quadrants(40, 30), {.lossless = false})); }},
+         [] { return fromQt(codecfixtures::jxl(quadrants(40, 30), {.lossless = false})); }},
         {"alpha-orientation-6-icc.jxl",
          [] {
-             return codecSeed(codecfixtures::jxl(
-                 alphaCorner(), {.alpha = true, .orientation = 6, .icc = displayP3()}));
+             return fromQt(codecfixtures::jxl(
+                 alphaCorner(), {.alpha = true, .orientation = 6, .icc = fixtures::displayP3()}));
          }},
         {"grey-alpha-deep.jxl",
          [] {
-             return codecSeed(
+             return fromQt(
                  codecfixtures::jxl(alphaCorner(), {.alpha = true, .grey = true, .bitDepth = 16}));
          }},
         {"animation.jxl",
-         [] { return codecSeed(codecfixtures::jxl(quadrants(40, 30), {}, quadrants(40, 30))); }},
+         [] { return fromQt(codecfixtures::jxl(quadrants(40, 30), {}, quadrants(40, 30))); }},
         {"halves.svg", [] { return svg(60, 30); }},
         {"text.svg", [] { return svgWithText(80, 30); }},
     };

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QColor>
+#include <QColorSpace>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
@@ -121,6 +122,29 @@ inline QImage quadrants(int w, int h) {
             image.setPixelColor(x, y, c);
         }
     return image;
+}
+
+// The quadrants, with the red one (top left) fully transparent.
+inline QImage quadrantsWithClearCorner(int w, int h) {
+    QImage image = quadrants(w, h).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < h / 2; ++y)
+        for (int x = 0; x < w / 2; ++x)
+            image.setPixel(x, y, qRgba(230, 0, 0, 0));
+    return image;
+}
+
+// Colours that hardly compress, so that a file's data spans many chunks.
+inline QImage scrambled(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(
+                x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y * 31) % 253, (x + y * 13) % 255));
+    return image;
+}
+
+inline QByteArray displayP3() {
+    return QColorSpace(QColorSpace::DisplayP3).iccProfile();
 }
 
 inline int distance(QColor a, QColor b) {

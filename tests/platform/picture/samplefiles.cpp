@@ -82,15 +82,6 @@ QByteArray encoded(Format format, const QImage& stored, int orientation) {
     return {};
 }
 
-QImage noise(int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            image.setPixel(
-                x, y, qRgb((x * 7919 + y * 104729) % 251, (x * y * 31) % 253, (x + y * 13) % 255));
-    return image;
-}
-
 }  // namespace
 
 std::string upright(Format format, int orientation) {
@@ -99,7 +90,7 @@ std::string upright(Format format, int orientation) {
 }
 
 std::string damaged(Format format, Damage damage) {
-    const QByteArray whole = encoded(format, noise(160, 120), 1);
+    const QByteArray whole = encoded(format, fixtures::scrambled(160, 120), 1);
     switch (damage) {
         case Damage::CutInHalf:
             return whole.left(whole.size() / 2).toStdString();
