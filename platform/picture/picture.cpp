@@ -51,6 +51,14 @@ QImage blankImage(int width, int height, QImage::Format format) {
     return image;
 }
 
+QImage greyPlane(int width, int height, std::uint8_t level) {
+    QImage image = newImage(width, height, QImage::Format_Grayscale8);
+    if (image.isNull())
+        throw std::bad_alloc();
+    image.fill(level);
+    return image;
+}
+
 }  // namespace pic
 
 namespace {

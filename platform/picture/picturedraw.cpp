@@ -222,10 +222,7 @@ void drawColour(Impl& dst, Impl& src, bool sourceIsMask, const Rect& d, const Re
     if (sourceIsMask) {
         // A mask shows as grey: black where opaque, white where transparent.
         if (isOpaque(src)) {
-            layer = QImage(r.width(), r.height(), QImage::Format_Grayscale8);
-            if (layer.isNull())
-                throw std::bad_alloc();
-            layer.fill(0);
+            layer = greyPlane(r.width(), r.height(), 0);
         } else {
             layer = scaled(src, s, d, r, true);
             if (!layer.isNull())
@@ -287,10 +284,7 @@ void drawMask(Impl& dst, Impl& src, bool sourceIsMask, const Rect& d, const Rect
         if (isOpaque(src)) {
             if (isOpaque(dst))
                 return;
-            plane = QImage(r.width(), r.height(), QImage::Format_Grayscale8);
-            if (plane.isNull())
-                throw std::bad_alloc();
-            plane.fill(255);
+            plane = greyPlane(r.width(), r.height(), 255);
         } else {
             plane = scaled(src, s, d, r, true);
         }

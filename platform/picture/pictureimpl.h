@@ -122,5 +122,8 @@ OwnPixels& decodeWhole(Impl& p, FromFile& file);
 
 // An image of that size filled with white; throws std::bad_alloc when there is no memory.
 [[nodiscard]] QImage blankImage(int width, int height, QImage::Format format);
+// A Grayscale8 image of that size at one level (0 black, 255 white); throws std::bad_alloc when
+// there is no memory.
+[[nodiscard]] QImage greyPlane(int width, int height, std::uint8_t level);
 
 }  // namespace fw::pic

@@ -22,13 +22,8 @@ namespace {
 QImage imageToSave(Impl& p, bool jpeg) {
     if (const auto* view = p.as<MaskView>()) {
         Impl& owner = view->owner->impl();
-        if (isOpaque(owner)) {
-            QImage black(owner.width, owner.height, QImage::Format_Grayscale8);
-            if (black.isNull())
-                throw std::bad_alloc();
-            black.fill(0);
-            return black;
-        }
+        if (isOpaque(owner))
+            return greyPlane(owner.width, owner.height, 0);
         const QImage plane = transparencyOf(owner);
         return plane.isNull() ? plane : alphaFromGrey(plane);
     }
