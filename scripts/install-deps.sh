@@ -9,6 +9,7 @@ packages=(
     libheif-dev libjxl-dev
     libgtest-dev googletest fonts-dejavu-core
     librsvg2-bin dpkg-dev file desktop-file-utils appstream
+    llvm-14 locales-all
     "$@"
 )
 missing=()
