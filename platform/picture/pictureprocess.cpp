@@ -17,10 +17,10 @@ namespace fw {
 
 namespace {
 
-// A low, fixed threshold makes glibc hand big blocks (libjpeg's coefficient arrays for
-// progressive files) back to the system when they are freed, instead of moving ever larger ones
-// into the heap where their freed space stays mapped and adds up from one picture to the next.
-// The pictures' own buffers are reused through the image buffer cache.
+// A low, fixed threshold makes glibc hand big blocks (the codecs' planes) back to the system when
+// they are freed, instead of moving ever larger ones into the heap where their freed space stays
+// mapped and adds up from one picture to the next. The pictures' own buffers are reused through
+// the image buffer cache, libjpeg's through its region (jpegmemory.h).
 void tuneAllocator() {
 #if defined(__GLIBC__)
     mallopt(M_MMAP_THRESHOLD, 1 << 20);

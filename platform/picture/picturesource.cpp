@@ -13,6 +13,7 @@
 
 #include "platform/picture/heifcodec.h"
 #include "platform/picture/jpegcodec.h"
+#include "platform/picture/jpegmemory.h"
 #include "platform/picture/jxlcodec.h"
 #include "platform/picture/pngcodec.h"
 #include "platform/picture/qtcodec.h"
@@ -68,7 +69,10 @@ std::unique_ptr<PictureSource> openPictureSource(const std::string& path) {
     const ssize_t got = ::pread(fd, head, sizeof head, 0);
     // Each codec takes over the descriptor. A file that has the signature of a format read here
     // is that format or nothing: no other codec guesses at it.
-    switch (codecOf(head, got > 0 ? static_cast<std::size_t>(got) : 0)) {
+    const Codec codec = codecOf(head, got > 0 ? static_cast<std::size_t>(got) : 0);
+    if (codec != Codec::Jpeg)
+        releaseJpegMemory();
+    switch (codec) {
         case Codec::Jpeg:
             return JpegReader::open(fd);
         case Codec::Png:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QColorSpace>
 #include <QImage>
 #include <QImageReader>
@@ -22,6 +23,7 @@
 #include "engine/framework/picture.h"
 #include "platform/picture/exiforientation.h"
 #include "platform/picture/jpegcodec.h"
+#include "platform/picture/jpegmemory.h"
 #include "platform/picture/pictureimpl.h"
 #include "platform/picture/picturesource.h"
 #include "tests/platform/picture/picturefiles.h"
@@ -779,6 +781,51 @@ TEST(Picture, PngQualityOnlySetsTheCompressionEffort) {
         EXPECT_LT(bytes.size(), std::size_t{200} * 150) << "not compressed";
         EXPECT_EQ(readBack(dir.at("out.png")).convertToFormat(QImage::Format_RGB32), reference);
     }
+}
+
+QByteArray progressiveJpeg(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(95);
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    return bytes;
+}
+
+// libjpeg's big buffers (a progressive file's coefficients) come from a region kept from one
+// picture to the next. A picture decoded there after another comes out as it does alone, even
+// cut short, where the decoder relies on the coefficients it has not read being zero; and the
+// next picture of the same size needs nothing more from the heap.
+TEST(Picture, JpegMemoryIsReusedWithoutLeftovers) {
+    scratch::Dir dir;
+    QImage noise(800, 600, QImage::Format_RGB32);
+    std::uint32_t seed = 1;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            seed = seed * 1664525 + 1013904223;
+            noise.setPixel(x, y, seed >> 8);
+        }
+    const std::string noisy = fixtures::write(dir, "noisy.jpg", progressiveJpeg(noise));
+    const QByteArray flat = progressiveJpeg(fixtures::quadrants(800, 600));
+    const std::string cut = fixtures::write(dir, "cut.jpg", flat.left(flat.size() / 2));
+    const auto resize = [&](const std::string& path, const std::string& out) {
+        auto src = Picture::Open(item(path));
+        ASSERT_NE(src, nullptr);
+        resizeLikeTheEngine(src, 400, 300, dir.at(out), PNG);
+    };
+    fw::pic::releaseJpegMemory();
+    resize(cut, "alone.png");
+    resize(noisy, "noisy.png");
+    const fw::pic::JpegMemoryStats before = fw::pic::jpegMemoryStats();
+    resize(noisy, "noisy-again.png");
+    const fw::pic::JpegMemoryStats after = fw::pic::jpegMemoryStats();
+    EXPECT_GT(after.served, before.served);
+    EXPECT_EQ(after.spilled, before.spilled);
+    EXPECT_EQ(readBack(dir.at("noisy-again.png")), readBack(dir.at("noisy.png")));
+    resize(cut, "after-noise.png");
+    EXPECT_EQ(readBack(dir.at("after-noise.png")), readBack(dir.at("alone.png")));
 }
 
 // Qt's BMP plug-in takes a file cut short for a whole one and leaves the rows it did not reach
