@@ -49,43 +49,47 @@ void horizontalScalar(const std::uint8_t* src, std::uint8_t* out, const AxisFilt
 }
 
 #if defined(__SSE2__)
-inline __m128i weightPair(std::int16_t a, std::int16_t b) {
-    return _mm_set1_epi32(
-        static_cast<int>((static_cast<std::uint32_t>(static_cast<std::uint16_t>(b)) << 16) |
-                         static_cast<std::uint16_t>(a)));
+// Two weights as one 32-bit word, the first in the low half: what a multiply-add over pairs of
+// interleaved 16-bit samples takes.
+std::int32_t pairWord(std::int16_t a, std::int16_t b) {
+    return static_cast<std::int32_t>(
+        (static_cast<std::uint32_t>(static_cast<std::uint16_t>(b)) << 16) |
+        static_cast<std::uint16_t>(a));
 }
 
 // Four channels at once: pairs of taps are interleaved per channel so that one multiply-add
-// handles two taps of all four channels.
-void horizontal4(const std::uint8_t* src, std::uint8_t* out, const AxisFilter& fx) {
+// handles two taps of all four channels, with the pairs' weights as pairedWeights lays them out.
+void horizontal4(const std::uint8_t* src, std::uint8_t* out, const AxisFilter& fx,
+                 const PairedWeights& paired) {
     const __m128i zero = _mm_setzero_si128();
     for (int x = 0; x < fx.outCount(); ++x) {
-        const std::int16_t* w = fx.weights(x);
+        const auto* wp = reinterpret_cast<const __m128i*>(
+            paired.words.data() + static_cast<std::ptrdiff_t>(x) * paired.stride);
         const std::uint8_t* p = src + static_cast<std::ptrdiff_t>(fx.first(x)) * 4;
         const int n = fx.count(x);
         __m128i acc = _mm_set1_epi32(rounding);
         int k = 0;
-        for (; k + 4 <= n; k += 4) {
+        for (; k + 4 <= n; k += 4, wp += 2) {
             __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k * 4));
             px = _mm_shuffle_epi32(px, _MM_SHUFFLE(3, 1, 2, 0));  // p0 p2 p1 p3
             const __m128i inter = _mm_unpacklo_epi8(px, _mm_srli_si128(px, 8));
             acc = _mm_add_epi32(
-                acc, _mm_madd_epi16(_mm_unpacklo_epi8(inter, zero), weightPair(w[k], w[k + 1])));
-            acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_unpackhi_epi8(inter, zero),
-                                                    weightPair(w[k + 2], w[k + 3])));
+                acc, _mm_madd_epi16(_mm_unpacklo_epi8(inter, zero), _mm_loadu_si128(wp)));
+            acc = _mm_add_epi32(
+                acc, _mm_madd_epi16(_mm_unpackhi_epi8(inter, zero), _mm_loadu_si128(wp + 1)));
         }
-        for (; k + 2 <= n; k += 2) {
+        for (; k + 2 <= n; k += 2, ++wp) {
             const __m128i px = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + k * 4));
             const __m128i inter = _mm_unpacklo_epi8(px, _mm_srli_si128(px, 4));
             acc = _mm_add_epi32(
-                acc, _mm_madd_epi16(_mm_unpacklo_epi8(inter, zero), weightPair(w[k], w[k + 1])));
+                acc, _mm_madd_epi16(_mm_unpacklo_epi8(inter, zero), _mm_loadu_si128(wp)));
         }
         if (k < n) {
             int word;
             std::memcpy(&word, p + k * 4, 4);
             const __m128i px =
                 _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero);
-            acc = _mm_add_epi32(acc, _mm_madd_epi16(px, weightPair(w[k], 0)));
+            acc = _mm_add_epi32(acc, _mm_madd_epi16(px, _mm_loadu_si128(wp)));
         }
         acc = _mm_srai_epi32(acc, AxisFilter::weightBits);
         const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(acc, acc), zero);
@@ -95,7 +99,8 @@ void horizontal4(const std::uint8_t* src, std::uint8_t* out, const AxisFilter& f
 }
 #endif
 
-void horizontal(const std::uint8_t* src, std::uint8_t* out, int channels, const AxisFilter& fx) {
+void horizontal(const std::uint8_t* src, std::uint8_t* out, int channels, const AxisFilter& fx,
+                const PairedWeights& paired) {
     switch (channels) {
         case 1:
             horizontalScalar<1>(src, out, fx);
@@ -108,7 +113,7 @@ void horizontal(const std::uint8_t* src, std::uint8_t* out, int channels, const 
             break;
         default:
 #if defined(__SSE2__)
-            horizontal4(src, out, fx);
+            horizontal4(src, out, fx, paired);
 #else
             horizontalScalar<4>(src, out, fx);
 #endif
@@ -116,27 +121,26 @@ void horizontal(const std::uint8_t* src, std::uint8_t* out, int channels, const 
     }
 }
 
-// One output row from n input rows; works on bytes, whatever the channels.
-void vertical(const std::uint8_t* const* rows, const std::int16_t* w, int n, std::uint8_t* out,
-              int bytes) {
+// One output row from n input rows; works on bytes, whatever the channels. With SSE2 the rows
+// come in pairs (an odd last one paired with any row) whose weights `paired` holds as
+// pairedWeights lays them out (that row at weight 0).
+void vertical(const std::uint8_t* const* rows, const std::int16_t* w, int n,
+              const std::int32_t* paired, std::uint8_t* out, int bytes) {
     int i = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
+    const auto* weights = reinterpret_cast<const __m128i*>(paired);
+    const int pairs = (n + 1) / 2;
     for (; i + 16 <= bytes; i += 16) {
         __m128i a0 = _mm_set1_epi32(rounding);
         __m128i a1 = a0;
         __m128i a2 = a0;
         __m128i a3 = a0;
-        int k = 0;
-        for (; k < n; k += 2) {
-            const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + i));
-            __m128i r1 = zero;
-            std::int16_t w1 = 0;
-            if (k + 1 < n) {
-                r1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + i));
-                w1 = w[k + 1];
-            }
-            const __m128i wp = weightPair(w[k], w1);
+        for (int j = 0; j < pairs; ++j) {
+            const __m128i r0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[2 * j] + i));
+            const __m128i r1 =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[2 * j + 1] + i));
+            const __m128i wp = _mm_loadu_si128(weights + j);
             const __m128i lo = _mm_unpacklo_epi8(r0, r1);
             const __m128i hi = _mm_unpackhi_epi8(r0, r1);
             a0 = _mm_add_epi32(a0, _mm_madd_epi16(_mm_unpacklo_epi8(lo, zero), wp));
@@ -151,6 +155,8 @@ void vertical(const std::uint8_t* const* rows, const std::int16_t* w, int n, std
         const __m128i packed = _mm_packus_epi16(_mm_packs_epi32(a0, a1), _mm_packs_epi32(a2, a3));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), packed);
     }
+#else
+    (void)paired;
 #endif
     for (; i < bytes; ++i) {
         int acc = rounding;
@@ -167,12 +173,32 @@ void gather(const std::uint8_t* src, std::uint8_t* out, int channels, const Axis
 }
 
 void horizontalOrCopy(const std::uint8_t* src, std::uint8_t* out, int channels,
-                      const AxisFilter& fx) {
+                      const AxisFilter& fx, const PairedWeights& paired) {
     if (fx.isCopy())
         gather(src, out, channels, fx);
     else
-        horizontal(src, out, channels, fx);
+        horizontal(src, out, channels, fx, paired);
 }
+
+#if defined(__SSE2__)
+// Each pair of taps of every output sample as a pair word (an odd last tap paired with 0), four
+// times over: one load gives the multiply-add of four channels.
+PairedWeights pairedWeights(const AxisFilter& f) {
+    PairedWeights paired;
+    int widest = 1;
+    for (int x = 0; x < f.outCount(); ++x)
+        widest = std::max(widest, f.count(x));
+    paired.stride = (widest + 1) / 2 * 4;
+    paired.words.assign(static_cast<std::size_t>(f.outCount()) * paired.stride, 0);
+    for (int x = 0; x < f.outCount(); ++x) {
+        const std::int16_t* w = f.weights(x);
+        std::int32_t* word = paired.words.data() + static_cast<std::ptrdiff_t>(x) * paired.stride;
+        for (int k = 0; k < f.count(x); k += 2, word += 4)
+            std::fill(word, word + 4, pairWord(w[k], k + 1 < f.count(x) ? w[k + 1] : 0));
+    }
+    return paired;
+}
+#endif
 
 }  // namespace
 
@@ -251,6 +277,11 @@ RowResampler::RowResampler(const AxisFilter& fx, const AxisFilter& fy, int chann
         m_capacity = std::max(m_capacity, latestLast - fy.first(y) + 1);
     }
     m_ringStride = static_cast<std::ptrdiff_t>(fx.outCount()) * channels;
+#if defined(__SSE2__)
+    if (channels == 4 && !fx.isCopy())
+        m_pairedX = pairedWeights(fx);
+    m_pairedY = pairedWeights(fy);
+#endif
     m_ring.reset(new std::uint8_t[static_cast<std::size_t>(m_ringStride) *
                                   static_cast<std::size_t>(m_capacity)]);
 }
@@ -265,7 +296,8 @@ void RowResampler::push(const std::uint8_t* row) {
     const int r = m_nextRow++;
     if (r < m_fy.sourceBegin() || r >= m_fy.sourceEnd())
         return;
-    horizontalOrCopy(row, m_ring.get() + (r % m_capacity) * m_ringStride, m_channels, m_fx);
+    horizontalOrCopy(row, m_ring.get() + (r % m_capacity) * m_ringStride, m_channels, m_fx,
+                     m_pairedX);
     m_lastStored = r;
     emitReady();
 }
@@ -299,10 +331,16 @@ void RowResampler::emitReady() {
             std::memcpy(out, slot(m_fy.first(y)), static_cast<std::size_t>(bytes));
             continue;
         }
-        m_rows.resize(static_cast<std::size_t>(n));
+        m_rows.resize(static_cast<std::size_t>(n + n % 2));
         for (int k = 0; k < n; ++k)
             m_rows[static_cast<std::size_t>(k)] = slot(m_fy.first(y) + k);
-        vertical(m_rows.data(), m_fy.weights(y), n, out, bytes);
+        if (n % 2 != 0)
+            m_rows.back() = m_rows.front();
+        const std::int32_t* paired =
+            m_pairedY.words.empty()
+                ? nullptr
+                : m_pairedY.words.data() + static_cast<std::ptrdiff_t>(y) * m_pairedY.stride;
+        vertical(m_rows.data(), m_fy.weights(y), n, paired, out, bytes);
     }
 }
 

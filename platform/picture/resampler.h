@@ -62,6 +62,12 @@ struct Pixels {
     int height = 0;
 };
 
+// An axis's weights laid out for a filter of four channels at once (see resampler.cpp).
+struct PairedWeights {
+    std::vector<std::int32_t> words;
+    int stride = 0;  // words per output sample
+};
+
 // Resamples rows as they arrive (from a decoder, say): each source row is filtered horizontally
 // into a ring of as many rows as the vertical taps span, and every output row is written as soon
 // as its last source row is in, so the whole source is never held.
@@ -91,6 +97,8 @@ private:
     int m_capacity = 1;
     std::ptrdiff_t m_ringStride = 0;
     std::unique_ptr<std::uint8_t[]> m_ring;
+    PairedWeights m_pairedX;  // for four channels
+    PairedWeights m_pairedY;
     std::vector<const std::uint8_t*> m_rows;
     int m_nextRow = 0;
     int m_nextOut = 0;
