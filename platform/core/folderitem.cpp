@@ -105,11 +105,6 @@ std::string joined(const std::string& folder, const std::string& name) {
     return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
-std::string parentPath(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool isSymlink(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
@@ -269,7 +264,7 @@ std::string FolderItem::Name() const {
 FolderItemPtr FolderItem::Parent() const {
     if (d->path == "/")
         return nullptr;
-    return makeItem(parentPath(d->path));
+    return makeItem(paths::parentOf(d->path));
 }
 
 bool FolderItem::Exists() const {
@@ -285,7 +280,7 @@ bool FolderItem::Directory() const {
 bool FolderItem::Locked() const {
     if (d->path == "/")
         return true;
-    const std::string parent = parentPath(d->path);
+    const std::string parent = paths::parentOf(d->path);
     struct stat st {};
     if (lstat(d->path.c_str(), &st) != 0)
         return !canWriteFolder(parent);
