@@ -6,14 +6,10 @@
 
 namespace fw::paths {
 
-namespace {
-
 bool isRealFolder(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-
-}  // namespace
 
 std::string parentOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');

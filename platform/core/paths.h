@@ -18,6 +18,9 @@ namespace fw::paths {
     return out;
 }
 
+// Whether the path is a folder itself, not a link to one.
+[[nodiscard]] bool isRealFolder(const std::string& path);
+
 // The folder that holds the path: "/" for an item at the top and for "/" itself.
 [[nodiscard]] std::string parentOf(const std::string& path);
 

@@ -40,16 +40,11 @@ std::string dataHome() {
     return home.empty() ? std::string() : home + "/.local/share";
 }
 
-bool isRealFolder(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 bool prepare(const std::string& root) {
     for (const std::string& folder : {root, root + "/files", root + "/info"}) {
         if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
-        if (!isRealFolder(folder))
+        if (!paths::isRealFolder(folder))
             return false;  // never a file or a link planted there
     }
     return true;
