@@ -35,17 +35,8 @@ struct LabelLine {
 [[nodiscard]] Block labelBlock(const LabelLine& line) {
     Block b = controlEntries({"", line.left, line.top, line.width, line.height, line.tabIndex},
                              {.lockLeft = line.lockedLeftTop, .lockTop = line.lockedLeftTop});
-    if (line.fixedText != nullptr)
-        b.push_back({"Value", Text(line.fixedText)});
-    append(b, {
-                  {"Multiline", Bool(line.multiline)},
-                  {"Selectable", Bool(false)},
-                  {"TextAlignment", Int(line.alignment)},
-                  {"TextColor", Colour(black)},
-                  {"Transparent", Bool(false)},
-              });
-    append(b, fontEntries(line.fontName, line.fontSize));
-    append(b, dataBindingEntries());
+    append(b, labelEntries(line.fixedText, line.multiline, line.alignment, false, line.fontName,
+                           line.fontSize));
     return b;
 }
 

@@ -25,16 +25,7 @@ const char* const className = "WHelp.WHelp";
 
 [[nodiscard]] Block labelBlock() {
     Block b = controlBlock({"", 127, 13, 61, 20, 1}, false);
-    append(b, {
-                  {"Value", Text("Jump to:")},
-                  {"Multiline", Bool(false)},
-                  {"Selectable", Bool(false)},
-                  {"TextAlignment", Int(0)},
-                  {"TextColor", Colour(black)},
-                  {"Transparent", Bool(true)},
-              });
-    append(b, fontEntries("System", 12));
-    append(b, dataBindingEntries());
+    append(b, labelEntries("Jump to:", false, 0, true, "System", 12));
     return b;
 }
 

@@ -148,4 +148,21 @@ struct ControlTraits {
     return {{"DataSource", Text("")}, {"DataField", Text("")}};
 }
 
+// What a label block holds after its control entries: the text when the block carries it
+// (nullptr: none), how it wraps and aligns (2: centred), black text, the font, no data binding.
+[[nodiscard]] inline Block labelEntries(const char* value, bool multiline, std::int64_t alignment,
+                                        bool transparent, const char* fontName, float fontSize) {
+    Block b;
+    if (value != nullptr)
+        b.push_back({"Value", Text(value)});
+    append(b, {{"Multiline", Bool(multiline)},
+               {"Selectable", Bool(false)},
+               {"TextAlignment", Int(alignment)},
+               {"TextColor", Colour(black)},
+               {"Transparent", Bool(transparent)}});
+    append(b, fontEntries(fontName, fontSize));
+    append(b, dataBindingEntries());
+    return b;
+}
+
 }  // namespace fw::layout
