@@ -228,7 +228,7 @@ void Main::Event_Close() {
 void closeMainWindowOnTerminationRequests() {
     fw::setTerminationHandler([](int /*signal*/) {
         // Looked up, not built: a request that comes after the close has nothing left to close.
-        if (const std::shared_ptr<fw::Window> window = fw::Window::FindOpen("Main.Main"))
+        if (const std::shared_ptr<::Main> window = the::openMain())
             window->Close();
         else
             fw::Quit(0);
@@ -266,8 +266,12 @@ bool Main::AppleCredits_Action() {
 
 namespace the {
 
+std::shared_ptr<::Main> openMain() {
+    return std::dynamic_pointer_cast<::Main>(fw::Window::FindOpen("Main.Main"));
+}
+
 std::shared_ptr<::Main> Main() {
-    if (auto open = std::dynamic_pointer_cast<::Main>(fw::Window::FindOpen("Main.Main")))
+    if (auto open = openMain())
         return open;
     // Building a window is refused off the main thread by the framework itself.
     auto window = std::make_shared<::Main>();

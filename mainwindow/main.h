@@ -176,4 +176,8 @@ namespace the {
 // The open main window, or a new one built and opened. Looking up the open window is safe on any
 // thread; building one is not.
 std::shared_ptr<::Main> Main();
+// The open main window, never building one: messages, stop checks or termination requests that
+// arrive after the window has closed have nothing left to act on. Callers keep the one result for
+// all they do, since the window may close in between.
+[[nodiscard]] std::shared_ptr<::Main> openMain();
 }  // namespace the

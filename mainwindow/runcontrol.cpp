@@ -58,13 +58,6 @@ void returnToIdle(Main& w, const std::string& closingText) {
     w.PBGo()->setCancel(false);
 }
 
-// The open main window, without building one: messages or stop checks that arrive after the window
-// has closed have nothing left to act on. Callers keep the one result for all they do, since the
-// window may close in between and a second look-up could try to build a window off the main thread.
-[[nodiscard]] std::shared_ptr<Main> openMainWindow() {
-    return std::dynamic_pointer_cast<Main>(fw::Window::FindOpen("Main.Main"));
-}
-
 }  // namespace
 
 void Main::PBGo_Action(fw::PushButton& sender) {
@@ -117,12 +110,12 @@ StopCheck Main::_wrapper_internalthread::windowStopCheck() {
     return {.requested =
                 [] {
                     // A worker whose window has closed has no one left to report to: it stops.
-                    const std::shared_ptr<Main> w = openMainWindow();
+                    const std::shared_ptr<Main> w = the::openMain();
                     return !w || w->endthread;
                 },
             .clear =
                 [] {
-                    if (const std::shared_ptr<Main> w = openMainWindow())
+                    if (const std::shared_ptr<Main> w = the::openMain())
                         w->endthread = false;
                 }};
 }
@@ -130,7 +123,7 @@ StopCheck Main::_wrapper_internalthread::windowStopCheck() {
 void Main::_wrapper_internalthread::Event_UserInterfaceUpdate(
     const std::vector<fw::Dictionary>& data) {
     for (const fw::Dictionary& message : data) {
-        const std::shared_ptr<Main> w = openMainWindow();
+        const std::shared_ptr<Main> w = the::openMain();
         if (!w)
             return;
         if (message.HasKey("Status"))
