@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "engine/framework/controls.h"
 #include "engine/framework/exceptions.h"
@@ -227,8 +228,6 @@ ClassInfo windowClass() {
         {}};
 }
 
-}  // namespace
-
 std::vector<ClassInfo> standardClasses() {
     std::vector<ClassInfo> classes;
     classes.push_back(controlClass());
@@ -273,6 +272,8 @@ std::vector<ClassInfo> standardClasses() {
     classes.push_back({"Application", "", {}, {}});
     return classes;
 }
+
+}  // namespace
 
 void registerStandardClasses() {
     static std::once_flag once;

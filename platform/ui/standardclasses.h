@@ -1,7 +1,5 @@
 #pragma once
 
-#include <vector>
-
 #include "engine/framework/classregistry.h"
 
 // The framework's controls, windows and application as the class registry knows them, with the
@@ -58,7 +56,6 @@
 // {"Main.RBType", "RadioButton", {}, {}}, and its blocks are applied with its own class name.
 namespace fw {
 
-[[nodiscard]] std::vector<ClassInfo> standardClasses();
 // Registers the classes above, once.
 void registerStandardClasses();
 
