@@ -192,7 +192,7 @@ QByteArray png(const QImage& input, const PngOptions& o) {
         png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
     QByteArray exif;
     if (o.orientation != 0) {
-        exif = fixtures::exifPayload(o.orientation, true).mid(6);  // no APP1 signature
+        exif = fixtures::exifTiff(o.orientation, true);
         png_set_eXIf_1(png, info, static_cast<png_uint_32>(exif.size()),
                        reinterpret_cast<png_bytep>(exif.data()));
     }
@@ -240,7 +240,7 @@ QByteArray heif(const QImage& image, const HeifOptions& o, const QImage& decoy) 
     check(encoded);
     if (o.exifOrientation != 0) {
         // libheif takes the TIFF structure after a 4-byte offset to it.
-        const QByteArray tiff = fixtures::exifPayload(o.exifOrientation, true).mid(6);
+        const QByteArray tiff = fixtures::exifTiff(o.exifOrientation, true);
         const QByteArray exif = QByteArray(4, '\0') + tiff;
         check(heif_context_add_exif_metadata(h.context, handle, exif.constData(),
                                              static_cast<int>(exif.size())));
@@ -364,21 +364,28 @@ QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& 
     return png.left(headerEnd) + pngChunk(type, data) + png.mid(headerEnd);
 }
 
-QByteArray withBadCrc(const QByteArray& png, const char* type) {
-    QByteArray out = png;
+std::optional<ChunkSpan> firstChunk(const QByteArray& png, const char* type) {
     qsizetype at = 8;
-    while (at + 12 <= out.size()) {
-        const auto length = static_cast<qsizetype>((static_cast<std::uint8_t>(out[at]) << 24) |
-                                                   (static_cast<std::uint8_t>(out[at + 1]) << 16) |
-                                                   (static_cast<std::uint8_t>(out[at + 2]) << 8) |
-                                                   static_cast<std::uint8_t>(out[at + 3]));
-        if (out.mid(at + 4, 4) == QByteArray(type, 4)) {
-            out[at + 8 + length] = static_cast<char>(out[at + 8 + length] ^ 0x5A);
-            return out;
-        }
+    while (at + 12 <= png.size()) {
+        const auto length = static_cast<qsizetype>((static_cast<std::uint8_t>(png[at]) << 24) |
+                                                   (static_cast<std::uint8_t>(png[at + 1]) << 16) |
+                                                   (static_cast<std::uint8_t>(png[at + 2]) << 8) |
+                                                   static_cast<std::uint8_t>(png[at + 3]));
+        if (png.mid(at + 4, 4) == QByteArray(type, 4))
+            return ChunkSpan{at + 8, length};
         at += 12 + length;
     }
-    throw std::runtime_error("no such chunk");
+    return std::nullopt;
+}
+
+QByteArray withBadCrc(const QByteArray& png, const char* type) {
+    const auto chunk = firstChunk(png, type);
+    if (!chunk)
+        throw std::runtime_error("no such chunk");
+    QByteArray out = png;
+    const qsizetype crc = chunk->offset + chunk->length;
+    out[crc] = static_cast<char>(out[crc] ^ 0x5A);
+    return out;
 }
 
 QByteArray pngHeaderOnly(int width, int height) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <optional>
+
 // Picture files written by the tests with the codec libraries themselves (libpng, libheif,
 // libjxl), with the features that Qt's writers cannot set: orientation, colour profiles, deep
 // samples, interlacing, thumbnails, several images.
@@ -50,6 +52,12 @@ struct JxlOptions {
 
 // The PNG with a chunk of that type and data inserted after its header.
 [[nodiscard]] QByteArray withChunk(const QByteArray& png, const char* type, const QByteArray& data);
+// Where the data of the PNG's first chunk of that type starts, and its length.
+struct ChunkSpan {
+    qsizetype offset;
+    qsizetype length;
+};
+[[nodiscard]] std::optional<ChunkSpan> firstChunk(const QByteArray& png, const char* type);
 // The file with the CRC of its first chunk of that type made wrong.
 [[nodiscard]] QByteArray withBadCrc(const QByteArray& png, const char* type);
 // A PNG that declares a size and holds one empty row of data.

@@ -35,12 +35,8 @@ const QColor kRed(230, 0, 0);
 // Where the stored quadrants land once the orientation is applied: Qt's JPEG reader applying
 // the same Exif tag is the reference.
 QImage uprightReference(const QImage& stored, int orientation) {
-    const QByteArray jpeg = fixtures::withExifOrientation(
-        fixtures::encode(stored.convertToFormat(QImage::Format_RGB32), "jpeg", 100), orientation);
-    QBuffer buffer(const_cast<QByteArray*>(&jpeg));
-    QImageReader reader(&buffer, "jpeg");
-    reader.setAutoTransform(true);
-    return reader.read();
+    return fixtures::uprightByQt(fixtures::withExifOrientation(
+        fixtures::encode(stored.convertToFormat(QImage::Format_RGB32), "jpeg", 100), orientation));
 }
 
 struct Format {
@@ -101,8 +97,7 @@ TEST(Codecs, EachFormatOpensUprightWithItsTransparencyAndProfile) {
             ASSERT_EQ(png.size(), QSize(w, h));
             EXPECT_EQ(png.colorSpace(), QColorSpace(QColorSpace::DisplayP3));
             EXPECT_EQ(jpeg.colorSpace(), QColorSpace(QColorSpace::DisplayP3));
-            for (auto [fx, fy] :
-                 {std::pair{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
+            for (auto [fx, fy] : fixtures::kQuadrantCentres) {
                 const QColor want = expected.pixelColor(static_cast<int>(fx * expected.width()),
                                                         static_cast<int>(fy * expected.height()));
                 const int x = static_cast<int>(fx * w);
@@ -327,7 +322,7 @@ TEST(Codecs, HeifExifOrientationIsNotAppliedTwice) {
     ASSERT_EQ(src->Height(), 64);
     resizeLikeTheEngine(src, 20, 32, dir.at("phone.png"), PNG);
     const QImage out = readBack(dir.at("phone.png"));
-    for (auto [fx, fy] : {std::pair{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
+    for (auto [fx, fy] : fixtures::kQuadrantCentres) {
         EXPECT_LE(
             distance(out.pixelColor(static_cast<int>(fx * 20), static_cast<int>(fy * 32)),
                      expected.pixelColor(static_cast<int>(fx * 40), static_cast<int>(fy * 64))),

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QColorSpace>
 #include <QImage>
 #include <QImageReader>
@@ -26,6 +25,7 @@
 #include "platform/picture/jpegmemory.h"
 #include "platform/picture/pictureimpl.h"
 #include "platform/picture/picturesource.h"
+#include "tests/platform/picture/codecfixtures.h"
 #include "tests/platform/picture/picturefiles.h"
 #include "tests/platform/picture/picturefixtures.h"
 #include "tests/platform/scratch.h"
@@ -241,11 +241,7 @@ TEST(Picture, OrientationTagGivesUprightPictures) {
             SCOPED_TRACE(testing::Message()
                          << "orientation " << orientation << (bigEndian ? " MM" : " II"));
             const QByteArray bytes = fixtures::withExifOrientation(plain, orientation, bigEndian);
-            // Qt's own JPEG reader applies the tag too: it is the reference.
-            QBuffer buffer(const_cast<QByteArray*>(&bytes));
-            QImageReader reference(&buffer, "jpeg");
-            reference.setAutoTransform(true);
-            const QImage expected = reference.read();
+            const QImage expected = fixtures::uprightByQt(bytes);
 
             auto src = Picture::Open(item(fixtures::write(dir, "o.jpg", bytes)));
             ASSERT_NE(src, nullptr);
@@ -262,8 +258,7 @@ TEST(Picture, OrientationTagGivesUprightPictures) {
                 resizeLikeTheEngine(again, w, h, dir.at("o.png"), PNG);
                 const QImage out = readBack(dir.at("o.png"));
                 ASSERT_EQ(out.size(), QSize(static_cast<int>(w), static_cast<int>(h)));
-                for (auto [fx, fy] :
-                     {std::pair{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
+                for (auto [fx, fy] : fixtures::kQuadrantCentres) {
                     const QColor got =
                         out.pixelColor(static_cast<int>(fx * w), static_cast<int>(fy * h));
                     const QColor want =
@@ -663,11 +658,8 @@ TEST(Picture, WebpOrientationGivesUprightPictures) {
     const QByteArray plainJpeg = fixtures::encode(fixtures::quadrants(64, 40), "jpeg", 95);
     for (int orientation = 1; orientation <= 8; ++orientation) {
         SCOPED_TRACE(orientation);
-        const QByteArray tagged = fixtures::withExifOrientation(plainJpeg, orientation);
-        QBuffer buffer(const_cast<QByteArray*>(&tagged));
-        QImageReader reference(&buffer, "jpeg");
-        reference.setAutoTransform(true);
-        const QImage expected = reference.read();
+        const QImage expected =
+            fixtures::uprightByQt(fixtures::withExifOrientation(plainJpeg, orientation));
 
         auto src = Picture::Open(
             item(dir.write("o.webp", picturefiles::webpWithOrientation(64, 40, orientation))));
@@ -678,7 +670,7 @@ TEST(Picture, WebpOrientationGivesUprightPictures) {
         const auto h = src->Height() / 2;
         resizeLikeTheEngine(src, w, h, dir.at("o.png"), PNG);
         const QImage out = readBack(dir.at("o.png"));
-        for (auto [fx, fy] : {std::pair{0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
+        for (auto [fx, fy] : fixtures::kQuadrantCentres) {
             const QColor got = out.pixelColor(static_cast<int>(fx * w), static_cast<int>(fy * h));
             const QColor want = expected.pixelColor(static_cast<int>(fx * expected.width()),
                                                     static_cast<int>(fy * expected.height()));
@@ -752,16 +744,11 @@ TEST(Picture, PictureAboveTheMemoryCapDoesNotOpen) {
 // The zlib header of a PNG's first IDAT chunk tells the effort: its FLEVEL is 0 for level 1,
 // 1 for 2..5, 2 for 6 and 3 for 7..9 (and 0 for stored data).
 int zlibEffortOf(const std::string& png) {
-    std::size_t at = 8;
-    while (at + 12 <= png.size()) {
-        const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(png[i]); };
-        const std::size_t length = std::size_t{byte(at)} << 24 | std::size_t{byte(at + 1)} << 16 |
-                                   std::size_t{byte(at + 2)} << 8 | byte(at + 3);
-        if (png.compare(at + 4, 4, "IDAT") == 0)
-            return byte(at + 9) >> 6;
-        at += 12 + length;
-    }
-    return -1;
+    const QByteArray bytes = QByteArray::fromStdString(png);
+    const auto idat = codecfixtures::firstChunk(bytes, "IDAT");
+    if (!idat)
+        return -1;
+    return static_cast<unsigned char>(bytes[idat->offset + 1]) >> 6;
 }
 
 // PNG is lossless: the quality gives the same pixels and only sets zlib's effort, kept to its
@@ -784,14 +771,7 @@ TEST(Picture, PngQualityOnlySetsTheCompressionEffort) {
 }
 
 QByteArray progressiveJpeg(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(95);
-    writer.setProgressiveScanWrite(true);
-    writer.write(image);
-    return bytes;
+    return fixtures::encode(image, "jpeg", 95, /*progressive=*/true);
 }
 
 // libjpeg's big buffers (a progressive file's coefficients) come from a region kept from one

@@ -1,10 +1,8 @@
 #include "tests/platform/picture/picturefiles.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
-#include <QImageWriter>
 
 #include <algorithm>
 #include <cmath>
@@ -44,19 +42,10 @@ Bytes fromQt(const QByteArray& bytes) {
 }
 
 Bytes encodeQt(const QImage& image, const char* format, int quality) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setQuality(quality);
-    if (!writer.write(image))
+    const QByteArray bytes = fixtures::encode(image, format, quality);
+    if (bytes.isEmpty())
         throw std::runtime_error(std::string("Qt cannot write ") + format);
     return fromQt(bytes);
-}
-
-// The TIFF structure of an Exif payload with only the orientation tag, without "Exif\0\0".
-Bytes exifTiff(int orientation) {
-    return fromQt(fixtures::exifPayload(orientation, true).mid(6));
 }
 
 // libjpeg writes into a growing memory buffer.
@@ -261,7 +250,7 @@ Bytes jpeg(int w, int h, const Colour& top, const Colour& bottom, const JpegOpti
             jpeg_simple_progression(&cinfo);
         jpeg_start_compress(&cinfo, TRUE);
         if (options.orientation > 0) {
-            const Bytes exif = Bytes("Exif\0\0", 6) + exifTiff(options.orientation);
+            const Bytes exif = fromQt(fixtures::exifPayload(options.orientation, true));
             jpeg_write_marker(&cinfo, JPEG_APP0 + 1, reinterpret_cast<const JOCTET*>(exif.data()),
                               static_cast<unsigned>(exif.size()));
         }
@@ -415,8 +404,8 @@ Bytes webpWithOrientation(int w, int h, int orientation) {
         header += static_cast<char>((side >> 8) & 0xFF);
         header += static_cast<char>((side >> 16) & 0xFF);
     }
-    const Bytes body =
-        "WEBP" + chunk("VP8X", header) + simple.substr(12) + chunk("EXIF", exifTiff(orientation));
+    const Bytes body = "WEBP" + chunk("VP8X", header) + simple.substr(12) +
+                       chunk("EXIF", fromQt(fixtures::exifTiff(orientation, true)));
     Bytes out("RIFF", 4);
     putLittle32(out, static_cast<std::uint32_t>(body.size()));
     return out + body;

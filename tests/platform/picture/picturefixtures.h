@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "engine/framework/folderitem.h"
 #include "engine/framework/picture.h"
@@ -19,12 +20,15 @@
 // Picture files made by the tests, with Qt's own codecs, and the engine's way of resizing one.
 namespace fixtures {
 
-inline QByteArray encode(const QImage& image, const char* format, int quality = 95) {
+// Empty when Qt cannot write the format.
+inline QByteArray encode(const QImage& image, const char* format, int quality = 95,
+                         bool progressive = false) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
     writer.setQuality(quality);
+    writer.setProgressiveScanWrite(progressive);
     writer.write(image);
     return bytes;
 }
@@ -34,8 +38,9 @@ inline void appendBigEndian16(QByteArray& out, unsigned value) {
     out.append(static_cast<char>(value & 0xFF));
 }
 
-// An APP1 Exif payload whose first IFD holds only the orientation tag.
-inline QByteArray exifPayload(int orientation, bool bigEndian) {
+// The TIFF structure of Exif whose first IFD holds only the orientation tag, as PNG, WebP and
+// HEIF carry it.
+inline QByteArray exifTiff(int orientation, bool bigEndian) {
     auto u16 = [bigEndian](QByteArray& out, unsigned v) {
         if (bigEndian) {
             appendBigEndian16(out, v);
@@ -53,10 +58,7 @@ inline QByteArray exifPayload(int orientation, bool bigEndian) {
             u16(out, v >> 16);
         }
     };
-    QByteArray p("Exif", 4);
-    p.append('\0');
-    p.append('\0');
-    p.append(bigEndian ? "MM" : "II");
+    QByteArray p(bigEndian ? "MM" : "II");
     u16(p, 42);
     u32(p, 8);
     u16(p, 1);       // one entry
@@ -68,6 +70,26 @@ inline QByteArray exifPayload(int orientation, bool bigEndian) {
     u32(p, 0);  // no next IFD
     return p;
 }
+
+// The same in a JPEG's APP1 payload, after the "Exif\0\0" signature.
+inline QByteArray exifPayload(int orientation, bool bigEndian) {
+    return QByteArray("Exif\0\0", 6) + exifTiff(orientation, bigEndian);
+}
+
+// Where Qt's own JPEG reader, applying the file's Exif orientation, puts the pixels: the reference
+// for upright pictures.
+inline QImage uprightByQt(const QByteArray& taggedJpeg) {
+    QBuffer buffer;
+    buffer.setData(taggedJpeg);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoTransform(true);
+    return reader.read();
+}
+
+// The centres of the four quadrants, as fractions of the width and height.
+inline constexpr std::pair<double, double> kQuadrantCentres[] = {
+    {0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}};
 
 // The JPEG with an Exif orientation segment inserted right after its start marker.
 inline QByteArray withExifOrientation(const QByteArray& jpeg, int orientation,
