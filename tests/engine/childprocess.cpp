@@ -117,6 +117,16 @@ bool ChildProcess::catches(int signal) const {
     return false;
 }
 
+bool ChildProcess::waitUntilCatches(int signal, std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!catches(signal)) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 void ChildProcess::sendSignal(int signal) const {
     if (m_pid > 0 && !m_status)
         kill(m_pid, signal);

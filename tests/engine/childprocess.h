@@ -29,6 +29,9 @@ public:
     [[nodiscard]] std::optional<std::string> readLine(std::chrono::milliseconds timeout);
     // Whether it has a handler of its own for the signal (its SigCgt in /proc).
     [[nodiscard]] bool catches(int signal) const;
+    // Polls until it catches the signal, so that the signal is sure to reach its handler; false
+    // when it did not within the timeout.
+    bool waitUntilCatches(int signal, std::chrono::milliseconds timeout) const;
     void sendSignal(int signal) const;
     // Waits for it to end, reading and keeping what it still writes. Tells how it ended: "exit
     // code N", "ended by signal N", or "still running" after the timeout.

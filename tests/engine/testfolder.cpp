@@ -1,5 +1,7 @@
 #include "tests/engine/testfolder.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -85,10 +87,25 @@ bool TestFolder::waitForASave(const std::string& relative,
     // Looked at without a pause, so that a quick save is not missed.
     while (std::chrono::steady_clock::now() < deadline) {
         for (const std::string& name : names(relative))
-            if (name.starts_with(".vimbel-"))
+            if (isTemporary(name))
                 return true;
     }
     return false;
+}
+
+void TestFolder::expectWholePictures(const std::string& relative, std::int64_t width) const {
+    for (const std::string& name : names(relative)) {
+        EXPECT_FALSE(isTemporary(name)) << name << " left behind";
+        if (isTemporary(name))
+            continue;
+        const fw::PicturePtr saved = fw::Picture::Open(item(relative + "/" + name));
+        ASSERT_TRUE(saved) << name;
+        EXPECT_EQ(saved->Width(), width) << name;
+    }
+}
+
+bool TestFolder::isTemporary(const std::string& name) {
+    return name.starts_with(".vimbel-");
 }
 
 bool TestFolder::exists(const std::string& relative) const {

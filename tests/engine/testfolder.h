@@ -32,11 +32,16 @@ public:
     void writeNoise(const std::string& relative, int width, int height) const;
     // Entry names of a folder, sorted; empty when it does not exist.
     [[nodiscard]] std::vector<std::string> names(const std::string& relative) const;
+    // Expects every entry of the folder to be a picture of that width that opens: no temporary
+    // file of a save left, nothing cut short.
+    void expectWholePictures(const std::string& relative, std::int64_t width) const;
     // Watches the folder (which may not be there yet) until a picture is being written in it, seen
     // by the temporary file of its save; false when none came within the timeout.
     [[nodiscard]] bool waitForASave(const std::string& relative,
                                     std::chrono::milliseconds timeout) const;
     [[nodiscard]] bool exists(const std::string& relative) const;
+    // Whether the entry name is the temporary file of a save under way.
+    [[nodiscard]] static bool isTemporary(const std::string& name);
 
 private:
     std::string m_path;

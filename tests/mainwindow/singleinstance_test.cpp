@@ -12,8 +12,6 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +20,7 @@
 
 #include "tests/engine/childprocess.h"
 #include "tests/engine/testfolder.h"
+#include "tests/platform/scratch.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -214,16 +213,13 @@ TEST_F(SingleInstanceTest, AnUnusualRuntimeFolderStartsQuietly) {
         const std::string errors = folder.path("stderr.txt");
         ChildProcess program({VIMBEL_PATH}, environment,
                              {.folder = folder.path(), .errorFile = errors});
-        const auto deadline = std::chrono::steady_clock::now() + kStart;
-        while (!program.catches(SIGTERM) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(10ms);
+        program.waitUntilCatches(SIGTERM, kStart);
         program.sendSignal(SIGTERM);
 
         // It ran its window (closing it saved the settings) and said nothing.
         EXPECT_EQ(program.wait(kStart), "exit code 0");
         EXPECT_TRUE(folder.exists("config/Vimbel! preferences"));
-        std::ifstream written(errors);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "");
+        EXPECT_EQ(scratch::readAll(errors), "");
     }
 }
 

@@ -4,16 +4,13 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "engine/framework/picture.h"
 #include "tests/engine/childprocess.h"
 #include "tests/engine/testfolder.h"
+#include "tests/platform/scratch.h"
 
 namespace {
 
@@ -45,9 +42,7 @@ TEST(Termination, SignalClosesTheMainWindowAndSavesTheSettings) {
         SCOPED_TRACE(strsignal(signal));
         TestFolder tmp;
         ChildProcess program({VIMBEL_PATH}, privateSession(tmp.path()));
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (!program.catches(signal) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(10ms);
+        program.waitUntilCatches(signal, 20s);
         program.sendSignal(signal);
 
         EXPECT_EQ(program.wait(30s), "exit code 0");
@@ -77,15 +72,8 @@ TEST(Termination, SignalDuringABatchStopsAfterThePictureBeingMade) {
     const std::vector<std::string> saved = tmp.names(out);
     EXPECT_FALSE(saved.empty());
     EXPECT_LT(saved.size(), 4u) << "the batch did not stop";
-    for (const std::string& name : saved) {
-        ASSERT_FALSE(name.starts_with(".vimbel-")) << name << " left behind";
-        const fw::PicturePtr picture = fw::Picture::Open(tmp.item(out + "/" + name));
-        ASSERT_TRUE(picture) << name;
-        EXPECT_EQ(picture->Width(), 1500) << name;
-    }
-    std::ifstream prefs(tmp.path("config/Vimbel! preferences"), std::ios::binary);
-    const std::string written((std::istreambuf_iterator<char>(prefs)), {});
-    EXPECT_EQ(written, record);
+    tmp.expectWholePictures(out, 1500);
+    EXPECT_EQ(scratch::readAll(tmp.path("config/Vimbel! preferences")), record);
 }
 
 }  // namespace

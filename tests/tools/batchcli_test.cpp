@@ -4,8 +4,6 @@
 #include <csignal>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +15,7 @@
 #include "tests/engine/testfolder.h"
 #include "tests/platform/picture/picturefiles.h"
 #include "tests/platform/picture/samplefiles.h"
+#include "tests/platform/scratch.h"
 #include "tools/batchoptions.h"
 #include "tools/jsonline.h"
 
@@ -123,13 +122,11 @@ struct Outcome {
 };
 
 // Runs the tool on the arguments in this process's environment, collecting its standard output;
-// its standard error goes along, to the file named, or nowhere.
-Outcome runTool(const Args& arguments, bool withErrors = false,
-                const std::string& errorFile = "/dev/null") {
+// its standard error goes to the file named, or with the output when the name is empty.
+Outcome runTool(const Args& arguments, const std::string& errorFile = "/dev/null") {
     Args command{VIMBEL_BATCH_PATH};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    ChildProcess tool(command, currentEnvironment(),
-                      {.folder = {}, .errorFile = withErrors ? std::string() : errorFile});
+    ChildProcess tool(command, currentEnvironment(), {.folder = {}, .errorFile = errorFile});
     (void)tool.wait(std::chrono::minutes(5));
     return {tool.exitCode().value_or(-1), tool.output()};
 }
@@ -169,14 +166,10 @@ TEST(VimbelBatch, PrintsEachMessageAsAJsonLineAndExitsByTheOutcome) {
 
     for (const Args& bad :
          {Args{"--boxWidth=abc", in}, Args{"--unknown=1", in}, Args{}, Args{tmp.path("missing")}}) {
-        const Outcome refused = runTool(bad, /*withErrors=*/true);
+        const Outcome refused = runTool(bad, /*errorFile=*/"");
         EXPECT_EQ(refused.exitCode, 2) << testing::PrintToString(bad);
         EXPECT_TRUE(refused.output.starts_with("vimbel-batch: ")) << refused.output;
     }
-}
-
-bool isTemporary(const std::string& name) {
-    return name.starts_with(".vimbel-");
 }
 
 // Told to end while it saves a picture, the tool removes the picture's temporary file and exits
@@ -202,14 +195,7 @@ TEST(VimbelBatch, SignalEndsItWithoutLeavingATemporaryFile) {
 
         EXPECT_EQ(tool.wait(std::chrono::seconds(30)), "exit code " + std::to_string(128 + signal));
         EXPECT_EQ(tool.output().find("Done"), std::string::npos) << tool.output();
-        for (const std::string& name : tmp.names(out)) {
-            EXPECT_FALSE(isTemporary(name)) << name << " left behind";
-            if (isTemporary(name))
-                continue;
-            const fw::PicturePtr saved = fw::Picture::Open(tmp.item(out + "/" + name));
-            ASSERT_TRUE(saved) << name;
-            EXPECT_EQ(saved->Width(), 1500) << name;
-        }
+        tmp.expectWholePictures(out, 1500);
     }
 }
 
@@ -231,8 +217,7 @@ TEST(VimbelBatch, RendersTextAndKeepsQuietAboutSkippedFiles) {
     tmp.writePicture("in/e.png", 30, 40, fw::Picture::FormatPNG);
     const std::string errors = tmp.path("stderr.txt");
     ScopedEnv noRuntimeDir("XDG_RUNTIME_DIR", "");
-    const Outcome done =
-        runTool({"--proportionalSize=20", tmp.path("in")}, /*withErrors=*/false, errors);
+    const Outcome done = runTool({"--proportionalSize=20", tmp.path("in")}, errors);
     EXPECT_EQ(done.exitCode, 0);
     EXPECT_EQ(done.output,
               "{\"Status\":\"Processing picture 1 of 6\"}\n{\"NbDone\":1}\n"
@@ -242,8 +227,7 @@ TEST(VimbelBatch, RendersTextAndKeepsQuietAboutSkippedFiles) {
               "{\"Status\":\"Processing picture 5 of 6\"}\n"
               "{\"Status\":\"Processing picture 6 of 6\"}\n{\"NbDone\":6}\n{\"Done\":true}\n");
     EXPECT_EQ(tmp.names("in (B20)"), (std::vector<std::string>{"a.jpg", "b.jpg", "e.jpg"}));
-    std::ifstream errorText(errors);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(errorText), {}), "");
+    EXPECT_EQ(scratch::readAll(errors), "");
 }
 
 }  // namespace
