@@ -26,6 +26,7 @@
 #include "platform/testing/systemhooks.h"
 #include "platform/testing/testing.h"
 #include "tests/mainwindow/windowsandbox.h"
+#include "tests/platform/scratch.h"
 
 namespace fs = std::filesystem;
 using fw::testing::click;
@@ -873,23 +874,21 @@ TEST_F(MainWindowBatch, MissingConfigurationFoldersAreMadeForTheUserAlone) {
          "xdg/deep/config/Vimbel! preferences"},
         {"home", nullptr, "home", {"home/.config"}, "home/.config/Vimbel! preferences"},
     };
-    const std::string savedConfig = std::getenv("XDG_CONFIG_HOME");
-    const std::string savedHome = std::getenv("HOME");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path base = work / c.name;
         fs::create_directories(base / c.home);
         fs::permissions(base / c.home, fs::perms(0755), fs::perm_options::replace);
-        setenv("HOME", (base / c.home).c_str(), 1);
-        if (c.configHome != nullptr)
-            setenv("XDG_CONFIG_HOME", (base / c.configHome).c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-        Main& w = openWindow();
-        fw::testing::typeInto(*w.EFPSize(), "640");
-        closeWindow();
-        setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
-        setenv("HOME", savedHome.c_str(), 1);
+        {
+            const scratch::Env home("HOME", (base / c.home).string());
+            const scratch::Env configHome(
+                "XDG_CONFIG_HOME", c.configHome != nullptr
+                                       ? std::optional<std::string>((base / c.configHome).string())
+                                       : std::nullopt);
+            Main& w = openWindow();
+            fw::testing::typeInto(*w.EFPSize(), "640");
+            closeWindow();
+        }
 
         std::error_code missing;
         EXPECT_EQ(fs::file_size(base / c.file, missing), 27u) << missing.message();
