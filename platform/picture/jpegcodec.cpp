@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
@@ -18,6 +17,7 @@
 
 #include "platform/picture/decodelimits.h"
 #include "platform/picture/exiforientation.h"
+#include "platform/picture/fdio.h"
 #include "platform/picture/imagebuffer.h"
 #include "platform/picture/pixelrows.h"
 
@@ -130,14 +130,6 @@ void countScans(j_common_ptr common) {
         errorExit(common);
 }
 
-ssize_t readSome(int fd, void* buffer, std::size_t size) {
-    ssize_t n;
-    do {
-        n = ::read(fd, buffer, size);
-    } while (n < 0 && errno == EINTR);
-    return n;
-}
-
 // libjpeg-turbo's fast Huffman decoder takes a code that no table holds for a zero without a
 // warning; only the classic decoder, which runs while less than 512 bytes a block are buffered,
 // reports it. Damage in the first row of blocks must show, so that row is fed in small windows.
@@ -190,21 +182,6 @@ void skipInputData(j_decompress_ptr cinfo, long count) {
 }
 
 void termSource(j_decompress_ptr) {}
-
-bool writeAll(int fd, const JOCTET* data, std::size_t size, int& error) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
 
 struct FdDestination {
     jpeg_destination_mgr pub;

@@ -3,13 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <vector>
 
 #include <jxl/decode.h>
 
 #include "platform/picture/decodelimits.h"
+#include "platform/picture/fdio.h"
 #include "platform/picture/imagebuffer.h"
 #include "platform/picture/pixelrows.h"
 #include "platform/picture/quietstderr.h"
@@ -45,10 +45,7 @@ public:
         // Growing with what is kept makes the copying linear in the file size.
         const std::size_t chunk = std::max(firstChunk, kept);
         m_buffer.resize(kept + chunk);
-        ssize_t n;
-        do {
-            n = ::read(m_fd, m_buffer.data() + kept, chunk);
-        } while (n < 0 && errno == EINTR);
+        const ssize_t n = readSome(m_fd, m_buffer.data() + kept, chunk);
         if (n <= 0)
             return false;
         m_filled = kept + static_cast<std::size_t>(n);

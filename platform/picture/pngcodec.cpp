@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstring>
 #include <vector>
@@ -15,6 +14,7 @@
 
 #include "platform/picture/decodelimits.h"
 #include "platform/picture/exiforientation.h"
+#include "platform/picture/fdio.h"
 #include "platform/picture/imagebuffer.h"
 #include "platform/picture/pixelrows.h"
 #include "platform/picture/pngmessages.h"
@@ -44,10 +44,7 @@ void readData(png_structp png, png_bytep out, std::size_t size) {
     auto* in = static_cast<Input*>(png_get_io_ptr(png));
     while (size > 0) {
         if (in->position == in->length) {
-            ssize_t n;
-            do {
-                n = ::read(in->fd, in->buffer, ioBufferSize);
-            } while (n < 0 && errno == EINTR);
+            const ssize_t n = readSome(in->fd, in->buffer, ioBufferSize);
             if (n <= 0)
                 png_error(png, "truncated");
             in->position = 0;

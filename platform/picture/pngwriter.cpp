@@ -1,11 +1,10 @@
 #include "platform/picture/pngwriter.h"
 
 #include <png.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <csetjmp>
 
+#include "platform/picture/fdio.h"
 #include "platform/picture/picturesource.h"
 #include "platform/picture/pngmessages.h"
 
@@ -20,17 +19,8 @@ struct Output {
 
 void writeData(png_structp png, png_bytep data, png_size_t size) {
     auto* out = static_cast<Output*>(png_get_io_ptr(png));
-    while (size > 0) {
-        const ssize_t n = ::write(out->fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            out->error = errno;
-            png_error(png, "write failed");
-        }
-        data += n;
-        size -= static_cast<png_size_t>(n);
-    }
+    if (!writeAll(out->fd, data, size, out->error))
+        png_error(png, "write failed");
 }
 
 void flushData(png_structp) {}
