@@ -54,19 +54,6 @@ AtomicFile::~AtomicFile() {
     discard();
 }
 
-void AtomicFile::write(const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
-
 void AtomicFile::commit() {
     const int fd = m_fd;
     m_fd = -1;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 namespace fw::pic {
@@ -16,7 +15,6 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     [[nodiscard]] int descriptor() const { return m_fd; }
-    void write(const char* data, std::size_t size);
     // Closes the temporary file and renames it over the destination.
     void commit();
     // Removes the temporary file and raises the IOException for that errno.
