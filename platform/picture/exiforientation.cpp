@@ -39,11 +39,15 @@ private:
 
 int exifOrientation(const std::uint8_t* data, std::size_t size) {
     static constexpr char signature[] = {'E', 'x', 'i', 'f', 0, 0};
-    if (data == nullptr || size < sizeof signature + 8 ||
+    if (data == nullptr || size < sizeof signature ||
         std::memcmp(data, signature, sizeof signature) != 0)
         return 1;
-    const std::uint8_t* tiff = data + sizeof signature;
-    const std::size_t tiffSize = size - sizeof signature;
+    return tiffOrientation(data + sizeof signature, size - sizeof signature);
+}
+
+int tiffOrientation(const std::uint8_t* tiff, std::size_t tiffSize) {
+    if (tiff == nullptr || tiffSize < 8)
+        return 1;
     bool bigEndian = false;
     if (tiff[0] == 'M' && tiff[1] == 'M')
         bigEndian = true;

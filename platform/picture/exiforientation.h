@@ -9,4 +9,7 @@ namespace fw::pic {
 // the payload is not Exif, has no such tag, or is malformed.
 [[nodiscard]] int exifOrientation(const std::uint8_t* data, std::size_t size);
 
+// The same for the TIFF structure alone, as PNG's eXIf chunk holds it.
+[[nodiscard]] int tiffOrientation(const std::uint8_t* data, std::size_t size);
+
 }  // namespace fw::pic

@@ -201,14 +201,9 @@ struct PngReader::State {
 
         png_uint_32 exifSize = 0;
         png_bytep exif = nullptr;
-        if (png_get_eXIf_1(png, info, &exifSize, &exif) && exif != nullptr) {
-            // The chunk holds the TIFF structure without the APP1 signature.
-            QByteArray payload("Exif\0\0", 6);
-            payload.append(reinterpret_cast<const char*>(exif), static_cast<qsizetype>(exifSize));
-            orientation =
-                exifOrientation(reinterpret_cast<const std::uint8_t*>(payload.constData()),
-                                static_cast<std::size_t>(payload.size()));
-        }
+        // The chunk holds the TIFF structure without the APP1 signature.
+        if (png_get_eXIf_1(png, info, &exifSize, &exif) && exif != nullptr)
+            orientation = tiffOrientation(exif, exifSize);
 
         png_charp name = nullptr;
         int compression = 0;

@@ -106,11 +106,12 @@ int webpOrientation(QIODevice& file) {
         const quint32 size = qFromLittleEndian<quint32>(header.constData() + 4);
         if (header.startsWith("EXIF")) {
             // The first directory, which holds the orientation, comes early.
-            QByteArray exif = file.read(std::min<qint64>(size, 1 << 16));
-            if (!exif.startsWith(QByteArray("Exif\0\0", 6)))
-                exif.prepend(QByteArray("Exif\0\0", 6));
-            return exifOrientation(reinterpret_cast<const std::uint8_t*>(exif.constData()),
-                                   static_cast<std::size_t>(exif.size()));
+            // Writers differ on whether the APP1 signature comes first.
+            const QByteArray exif = file.read(std::min<qint64>(size, 1 << 16));
+            const auto* data = reinterpret_cast<const std::uint8_t*>(exif.constData());
+            const auto length = static_cast<std::size_t>(exif.size());
+            return exif.startsWith(QByteArray("Exif\0\0", 6)) ? exifOrientation(data, length)
+                                                              : tiffOrientation(data, length);
         }
         if (!file.seek(file.pos() + size + (size & 1)))
             return 1;
