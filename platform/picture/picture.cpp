@@ -80,16 +80,13 @@ Picture::Picture(std::int64_t width, std::int64_t height, std::int64_t /*depth*/
 
 Picture::~Picture() = default;
 
+// A mask has its owner's size.
 std::int64_t Picture::Width() const {
-    if (const auto* view = d->as<pic::MaskView>())
-        return view->owner->d->width;
-    return d->width;
+    return pic::contentOf(*d).width;
 }
 
 std::int64_t Picture::Height() const {
-    if (const auto* view = d->as<pic::MaskView>())
-        return view->owner->d->height;
-    return d->height;
+    return pic::contentOf(*d).height;
 }
 
 fw::Graphics& Picture::Graphics() {

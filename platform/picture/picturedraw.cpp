@@ -124,6 +124,14 @@ private:
     bool m_refused = false;
 };
 
+// A layer becomes the picture it stands for: itself over white.
+void flattenLayer(Impl& p) {
+    if (auto* layer = p.as<Layer>()) {
+        flattenOverWhite(layer->image);
+        p.content = OwnPixels{std::move(layer->image)};
+    }
+}
+
 // Before a picture is changed: its own full-size, upright, straight pixels, a blank one made
 // white and a layer flattened.
 OwnPixels& materialize(Impl& p) {
@@ -131,9 +139,8 @@ OwnPixels& materialize(Impl& p) {
         decodeWhole(p, *file);
     } else if (p.as<Blank>()) {
         p.content = OwnPixels{blankImage(p.width, p.height, QImage::Format_RGBX8888)};
-    } else if (auto* layer = p.as<Layer>()) {
-        flattenOverWhite(layer->image);
-        p.content = OwnPixels{std::move(layer->image)};
+    } else if (p.as<Layer>()) {
+        flattenLayer(p);
     } else if (p.as<Undecodable>()) {
         throw UnsupportedFormatException();
     }
@@ -187,10 +194,7 @@ QImage scaled(Impl& src, const Rect& s, const Rect& d, const Region& r, bool alp
         pixels = &file->decoded;
         orientation = file->orientation;
     } else {
-        if (auto* layer = src.as<Layer>()) {
-            flattenOverWhite(layer->image);
-            src.content = OwnPixels{std::move(layer->image)};
-        }
+        flattenLayer(src);
         pixels = &std::get<OwnPixels>(src.content).image;
     }
     if (!alphaOnly && pixels->format() == QImage::Format_RGBA8888)
@@ -208,6 +212,15 @@ QImage scaled(Impl& src, const Rect& s, const Rect& d, const Region& r, bool alp
     return orientation == 1 ? out : orient(out, orientation);
 }
 
+// A mask shows as grey: black where opaque, white where transparent. The source rectangle s of
+// the picture's transparency scaled to the destination pixels r of rectangle d.
+QImage maskAsGrey(Impl& src, const Rect& s, const Rect& d, const Region& r) {
+    if (isOpaque(src))
+        return greyPlane(r.width(), r.height(), 0);
+    const QImage plane = scaled(src, s, d, r, true);
+    return plane.isNull() ? plane : alphaFromGrey(plane);
+}
+
 void copyGrey(QImage& destination, const QImage& source, int x0, int y0) {
     for (int y = 0; y < source.height(); ++y)
         std::memcpy(destination.scanLine(y0 + y) + x0, source.constScanLine(y),
@@ -218,19 +231,7 @@ void drawColour(Impl& dst, Impl& src, bool sourceIsMask, const Rect& d, const Re
     const Region r = covered(d, dst);
     if (r.empty())
         return;
-    QImage layer;
-    if (sourceIsMask) {
-        // A mask shows as grey: black where opaque, white where transparent.
-        if (isOpaque(src)) {
-            layer = greyPlane(r.width(), r.height(), 0);
-        } else {
-            layer = scaled(src, s, d, r, true);
-            if (!layer.isNull())
-                layer = alphaFromGrey(layer);
-        }
-    } else {
-        layer = scaled(src, s, d, r, false);
-    }
+    QImage layer = sourceIsMask ? maskAsGrey(src, s, d, r) : scaled(src, s, d, r, false);
     if (layer.isNull())
         return;
 
@@ -311,9 +312,9 @@ std::unique_ptr<Impl> snapshotOf(Impl& p) {
 
 }  // namespace
 
-QImage transparencyOf(Impl& p) {
+QImage maskAsGrey(Impl& p) {
     const Rect whole{0, 0, static_cast<double>(p.width), static_cast<double>(p.height)};
-    return scaled(p, whole, whole, covered(whole, p), true);
+    return maskAsGrey(p, whole, whole, covered(whole, p));
 }
 
 }  // namespace pic

@@ -117,8 +117,9 @@ void makeUpright(FromFile& file);
 // A picture opened from a file becomes its pixels, decoded whole and upright (premultiplied
 // when a draw left them so).
 OwnPixels& decodeWhole(Impl& p, FromFile& file);
-// The transparency of the whole picture at its full size, as Grayscale8 (255 opaque).
-[[nodiscard]] QImage transparencyOf(Impl& p);
+// The transparency of the whole picture at its full size as a mask shows it: Grayscale8, black
+// where opaque, white where transparent.
+[[nodiscard]] QImage maskAsGrey(Impl& p);
 
 // An image of that size filled with white; throws std::bad_alloc when there is no memory.
 [[nodiscard]] QImage blankImage(int width, int height, QImage::Format format);

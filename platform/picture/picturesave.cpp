@@ -20,13 +20,8 @@ namespace {
 // The full-size, upright pixels to save. For JPEG, transparency is left for the encoder to
 // composite over white row by row; PNG gets straight alpha, or none when all is opaque.
 QImage imageToSave(Impl& p, bool jpeg) {
-    if (const auto* view = p.as<MaskView>()) {
-        Impl& owner = view->owner->impl();
-        if (isOpaque(owner))
-            return greyPlane(owner.width, owner.height, 0);
-        const QImage plane = transparencyOf(owner);
-        return plane.isNull() ? plane : alphaFromGrey(plane);
-    }
+    if (const auto* view = p.as<MaskView>())
+        return maskAsGrey(view->owner->impl());
     if (p.as<Undecodable>())
         throw UnsupportedFormatException();
     if (p.as<Blank>())
