@@ -5,21 +5,6 @@
 
 namespace fw::pic {
 
-namespace {
-
-// 255 / a in 16.16 fixed point.
-const std::array<std::uint32_t, 256>& reciprocals() {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (unsigned a = 1; a < 256; ++a)
-            t[a] = (255u * 65536u + a / 2) / a;
-        return t;
-    }();
-    return table;
-}
-
-}  // namespace
-
 void premultiplyRow(std::uint8_t* rgba, int width) {
     for (int x = 0; x < width; ++x, rgba += 4) {
         const unsigned a = rgba[3];
@@ -31,7 +16,6 @@ void premultiplyRow(std::uint8_t* rgba, int width) {
 }
 
 void unpremultiplyRow(std::uint8_t* rgba, int width) {
-    const auto& inverse = reciprocals();
     for (int x = 0; x < width; ++x, rgba += 4) {
         const unsigned a = rgba[3];
         if (a == 255)
@@ -40,17 +24,9 @@ void unpremultiplyRow(std::uint8_t* rgba, int width) {
             rgba[0] = rgba[1] = rgba[2] = 0;
             continue;
         }
-        for (int c = 0; c < 3; ++c) {
-            const unsigned v = std::min<unsigned>(rgba[c], a);
-            rgba[c] =
-                static_cast<std::uint8_t>(std::min<unsigned>(255, (v * inverse[a] + 32768) >> 16));
-        }
+        for (int c = 0; c < 3; ++c)
+            rgba[c] = unpremultiplied(rgba[c], a);
     }
-}
-
-std::uint8_t unpremultiplied(unsigned colour, unsigned alpha) {
-    return static_cast<std::uint8_t>(
-        std::min<unsigned>(255, (std::min(colour, alpha) * reciprocals()[alpha] + 32768) >> 16));
 }
 
 void flattenRowOverWhite(const std::uint8_t* in, std::uint8_t* out, int width, bool premultiplied) {

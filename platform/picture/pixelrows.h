@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -15,8 +17,21 @@ namespace fw::pic {
 void premultiplyRow(std::uint8_t* rgba, int width);
 // Premultiplied RGBA -> straight RGBA, in place; colour above alpha (filter ringing) is clamped.
 void unpremultiplyRow(std::uint8_t* rgba, int width);
-// One premultiplied colour value (up to alpha, 1..255) as straight colour.
-[[nodiscard]] std::uint8_t unpremultiplied(unsigned colour, unsigned alpha);
+
+// 255 / a in 16.16 fixed point.
+inline constexpr std::array<std::uint32_t, 256> unpremultiplyReciprocals = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (unsigned a = 1; a < 256; ++a)
+        t[a] = (255u * 65536u + a / 2) / a;
+    return t;
+}();
+
+// One premultiplied colour value (up to alpha, 1..255) as straight colour; inline, as the pixel
+// loops call it per channel.
+[[nodiscard]] inline std::uint8_t unpremultiplied(unsigned colour, unsigned alpha) {
+    return static_cast<std::uint8_t>(std::min<unsigned>(
+        255, (std::min(colour, alpha) * unpremultiplyReciprocals[alpha] + 32768) >> 16));
+}
 // RGBA, straight or premultiplied, composited over white -> RGBX. in and out may be the same row.
 void flattenRowOverWhite(const std::uint8_t* in, std::uint8_t* out, int width, bool premultiplied);
 // RGB -> RGBX (X = 255). The rows must not overlap.
