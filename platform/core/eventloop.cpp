@@ -10,10 +10,9 @@
 #include <atomic>
 #include <cstdint>
 #include <mutex>
-#include <string>
 #include <thread>
-#include <vector>
 
+#include "platform/core/storedarguments.h"
 #include "platform/core/threadclass.h"
 
 namespace fw {
@@ -24,23 +23,7 @@ std::mutex setupMutex;
 std::atomic<bool> mainThreadRecorded{false};
 std::thread::id recordedMainThread;
 
-// QCoreApplication keeps references to argc and argv for its whole life.
-int storedArgc = 0;
-std::vector<std::string> storedArguments;
-std::vector<char*> storedArgv;
-
-void storeArguments(int argc, char** argv) {
-    storedArguments.clear();
-    for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i)
-        storedArguments.emplace_back(argv[i]);
-    if (storedArguments.empty())
-        storedArguments.emplace_back("vimbel");
-    storedArgv.clear();
-    for (auto& argument : storedArguments)
-        storedArgv.push_back(argument.data());
-    storedArgv.push_back(nullptr);
-    storedArgc = static_cast<int>(storedArguments.size());
-}
+platform::StoredArguments applicationArguments;
 
 void ensureApplication() {
     if (QCoreApplication::instance() == nullptr)
@@ -58,9 +41,9 @@ void initHeadless(int argc, char** argv) {
     }
     if (QCoreApplication::instance() != nullptr)
         return;
-    storeArguments(argc, argv);
+    applicationArguments.assign(argc, argv);
     // Lives until the process ends: the platform's objects may be used up to exit.
-    new QCoreApplication(storedArgc, storedArgv.data());
+    new QCoreApplication(applicationArguments.argc(), applicationArguments.argv());
 }
 
 int runEventLoop() {

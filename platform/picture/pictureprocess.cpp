@@ -2,8 +2,6 @@
 #include <QGuiApplication>
 
 #include <mutex>
-#include <string>
-#include <vector>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -11,6 +9,7 @@
 
 #include "engine/framework/eventloop.h"
 #include "engine/framework/picture.h"
+#include "platform/core/storedarguments.h"
 #include "platform/picture/codecmessages.h"
 
 namespace fw {
@@ -28,27 +27,16 @@ void tuneAllocator() {
 #endif
 }
 
-// QGuiApplication keeps references to argc and argv for its whole life.
-int applicationArgc = 0;
-std::vector<std::string> applicationArguments;
-std::vector<char*> applicationArgv;
+platform::StoredArguments applicationArguments;
 
 // Vector pictures that draw text need fonts, which Qt gives only to a GUI application. A program
 // without windows gets one on the platform plugin that has none, whatever the session's display
 // (or its absence) is; its set-up messages (a missing XDG_RUNTIME_DIR ...) are the pictures'.
 void makeWindowlessApplication(int argc, char** argv) {
-    for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i)
-        applicationArguments.emplace_back(argv[i]);
-    if (applicationArguments.empty())
-        applicationArguments.emplace_back("vimbel");
-    applicationArguments.insert(applicationArguments.begin() + 1, {"-platform", "offscreen"});
-    for (auto& argument : applicationArguments)
-        applicationArgv.push_back(argument.data());
-    applicationArgv.push_back(nullptr);
-    applicationArgc = static_cast<int>(applicationArguments.size());
+    applicationArguments.assign(argc, argv, {"-platform", "offscreen"});
     const pic::CodecMessageScope quiet;
     // Lives until the process ends: pictures may be used up to exit.
-    new QGuiApplication(applicationArgc, applicationArgv.data());
+    new QGuiApplication(applicationArguments.argc(), applicationArguments.argv());
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "engine/framework/menuitem.h"
 #include "engine/framework/window.h"
 #include "platform/core/quietwarnings.h"
+#include "platform/core/storedarguments.h"
 #include "platform/ui/desktopservices.h"
 #include "platform/ui/runtimestate.h"
 #include "platform/ui/singleinstance.h"
@@ -41,10 +42,7 @@ struct Application::Impl {
 namespace {
 
 struct RuntimeState {
-    // QApplication keeps references to argc and argv for its whole life.
-    int argc = 0;
-    std::vector<std::string> arguments;
-    std::vector<char*> argv;
+    platform::StoredArguments arguments;
     std::shared_ptr<Application> app;
     std::mutex exitMutex;
     int exitCode = 0;
@@ -211,23 +209,15 @@ void RuntimeInit(int argc, char** argv) {
         return;
     if (QCoreApplication::instance() != nullptr)
         throw RuntimeException("The platform was set up without windows");
-    s.arguments.clear();
-    for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i)
-        s.arguments.emplace_back(argv[i]);
-    if (s.arguments.empty())
-        s.arguments.emplace_back("vimbel");
-    s.argv.clear();
-    for (auto& a : s.arguments)
-        s.argv.push_back(a.data());
-    s.argv.push_back(nullptr);
-    s.argc = static_cast<int>(s.arguments.size());
+    s.arguments.assign(argc, argv);
 
     // One look on every desktop, so that the laid-out geometry fits the captions everywhere.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication* app = nullptr;
     {
         const platform::QuietPlainWarnings quiet;
-        app = new QApplication(s.argc, s.argv.data());  // lives until the process ends
+        // Lives until the process ends.
+        app = new QApplication(s.arguments.argc(), s.arguments.argv());
     }
     // The program decides when it ends (Quit), not the last closed window.
     app->setQuitOnLastWindowClosed(false);
@@ -241,7 +231,7 @@ void RuntimeInit(int argc, char** argv) {
     ui::installDesktopServices();
     QApplication::setWindowIcon(ui::applicationIcon());
     // The rest of the platform's set-up (main thread, codecs) finds the application made.
-    initHeadless(s.argc, s.argv.data());
+    initHeadless(s.arguments.argc(), s.arguments.argv());
 }
 
 void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app) {
